@@ -1,0 +1,46 @@
+# make run    installs what the program needs, builds, and starts zovtray
+# make test   installs what the tests need, builds (warnings are errors) and runs
+#             every test, then again under AddressSanitizer + UBSan
+# make bench  builds and runs the benchmarks
+JOBS ?= $(shell nproc)
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+CMAKE_FLAGS ?=
+
+.PHONY: run test build test-main test-asan test-consumer bench fuzz clean
+
+run:
+	scripts/deps.sh run
+	cmake -S . -B $(BUILD) -DZOV_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS) --target zovtray
+	scripts/run-zovtray.sh $(BUILD)/tray/zovtray
+
+build:
+	cmake -S . -B $(BUILD) -DZOV_WERROR=ON $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+test:
+	scripts/deps.sh test
+	$(MAKE) test-main test-asan test-consumer
+
+test-main: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan:
+	cmake -S . -B $(ASAN_BUILD) -DZOV_WERROR=ON -DZOV_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# The installed package must serve a project outside this tree.
+test-consumer: build
+	scripts/test-consumer.sh $(BUILD)
+
+bench:
+	scripts/deps.sh bench
+	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_TRAY=OFF -DZOV_BUILD_BENCH=ON
+	cmake --build $(BUILD)-bench -j $(JOBS)
+	$(BUILD)-bench/bench/zov_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BUILD)-bench

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include <vu_utils/vu_datetime.h>
+#include <zov/zovFile.h>
+
+// CURRENT.TSK: the recording state, one line "task time ACTIVE|INACTIVE".
+class zovCurrent : public zovFile
+{
+public:
+    zovCurrent();
+
+    // Makes sure the file holds a readable state line; an unreadable file is
+    // moved aside and replaced by "DEFAULT <now> INACTIVE".
+    static bool init();
+
+    // On false nothing changes.
+    bool read();
+    // Stores the state; the members change only when the file was written.
+    bool write(const std::string& task, const vu_datetime& time, bool active);
+
+    const std::string& task() const { return m_task; }
+    const vu_datetime& time() const { return m_time; }
+    bool active() const { return m_active; }
+    std::string message() const;
+
+private:
+    bool write() const;
+
+    std::string m_task;
+    vu_datetime m_time;
+    bool m_active;
+};

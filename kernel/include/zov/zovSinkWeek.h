@@ -1,0 +1,35 @@
+#pragma once
+
+#include <list>
+#include <string>
+
+#include <zov/zovSession.h>
+#include <zov/zovSink.h>
+
+// Collects the whole sessions of HOURS.TSK that begin in one ISO week.
+class zovSinkWeek : public zovSink
+{
+public:
+    using iterator = std::list<zovSession>::iterator;
+    using const_iterator = std::list<zovSession>::const_iterator;
+
+    zovSinkWeek(int week, int year);
+    zovSinkWeek(const zovSinkWeek&) = default;
+    zovSinkWeek& operator=(const zovSinkWeek&) = default;
+    virtual ~zovSinkWeek();
+
+    bool operator()(const std::string& line) override;
+
+    int week() const { return m_week; }
+    int year() const { return m_year; }
+    iterator begin() { return m_sessions.begin(); }
+    iterator end() { return m_sessions.end(); }
+    const_iterator begin() const { return m_sessions.begin(); }
+    const_iterator end() const { return m_sessions.end(); }
+    void push_back(const zovSession& session);
+
+private:
+    int m_week;
+    int m_year;
+    std::list<zovSession> m_sessions;
+};

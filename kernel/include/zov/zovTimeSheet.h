@@ -1,0 +1,36 @@
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include <zov/zovSinkWeek.h>
+
+// Hours per task per weekday of one ISO week, and its fixed-width report.
+class zovTimeSheet
+{
+public:
+    using day_map = std::map<int, double>;  // Monday 0 ... Sunday 6 -> hours
+    using task_map = std::map<std::string, day_map>;
+    using iterator = task_map::iterator;
+
+    zovTimeSheet(int week, int year);
+    zovTimeSheet(const zovTimeSheet&) = default;
+    zovTimeSheet& operator=(const zovTimeSheet&) = default;
+    virtual ~zovTimeSheet();
+
+    zovSinkWeek& hours() { return m_sink; }
+    // Rebuilds the table from the sessions; returns their total hours.
+    double compute_time_sheet();
+    unsigned size_task() const { return static_cast<unsigned>(m_tasks.size()); }
+    iterator begin() { return m_tasks.begin(); }
+    iterator end() { return m_tasks.end(); }
+    std::string active_task() const { return m_active_task; }
+    void set_active_task(const std::string& task) { m_active_task = task; }
+    void show_time_sheet(std::ostream& out);
+
+private:
+    zovSinkWeek m_sink;
+    task_map m_tasks;
+    std::string m_active_task;
+};

@@ -1,0 +1,17 @@
+#pragma once
+// The public interface of the kernel library and the date-time pieces it uses.
+
+#include <vu_utils/vu_datetime.h>
+#include <vu_utils/vu_shell.h>
+#include <vu_utils/vu_utils.h>
+
+#include <zov/zovCurrent.h>
+#include <zov/zovFile.h>
+#include <zov/zovHours.h>
+#include <zov/zovKernel.h>
+#include <zov/zovLoginOut.h>
+#include <zov/zovSession.h>
+#include <zov/zovSink.h>
+#include <zov/zovSinkHours.h>
+#include <zov/zovSinkWeek.h>
+#include <zov/zovTimeSheet.h>

@@ -1,0 +1,79 @@
+#include <zov/zovCurrent.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+zovCurrent::zovCurrent() : zovFile("CURRENT.TSK"), m_task("DEFAULT"), m_active(false) {}
+
+namespace {
+
+// Keeps an unreadable state file for the user instead of overwriting it.
+void move_aside(const std::string& file)
+{
+    struct stat st;
+    if (::stat(file.c_str(), &st) != 0 || st.st_size == 0)
+        return;
+    vu_datetime now;
+    now.set_local_time();
+    const std::string base = file + ".unreadable-" + now.to_format_string("%Y%m%d-%H%M%S");
+    std::string target = base;
+    for (int i = 1; i < 1000 && ::access(target.c_str(), F_OK) == 0; ++i)
+        target = base + "-" + std::to_string(i);
+    std::rename(file.c_str(), target.c_str());
+}
+
+}  // namespace
+
+bool zovCurrent::init()
+{
+    zovCurrent current;
+    if (current.read())
+        return true;
+    move_aside(current.path());
+    vu_datetime now;
+    now.set_local_time();
+    return current.write(current.task(), now, current.active());
+}
+
+bool zovCurrent::read()
+{
+    std::string line;
+    if (!read_first(line))
+        return false;
+    std::vector<std::string> tokens;
+    if (!get_tokens(line, tokens) || tokens.size() < 3)
+        return false;
+    if (!m_time.parse_readable_datetime_string(tokens[1]))
+        return false;
+    m_task = tokens[0];
+    m_active = tokens[2] == "ACTIVE";
+    return true;
+}
+
+bool zovCurrent::write(const std::string& task, const vu_datetime& time, bool active)
+{
+    zovCurrent next(*this);
+    next.m_task = task;
+    next.m_time = time;
+    next.m_active = active;
+    if (!next.write())
+        return false;
+    *this = next;
+    return true;
+}
+
+bool zovCurrent::write() const
+{
+    // A state line without a time could not be read back.
+    if (m_task.empty() || m_time.is_not_a_date_time())
+        return false;
+    return write_clear(message());
+}
+
+std::string zovCurrent::message() const
+{
+    return m_task + " " + m_time.to_readable_datetime_string() + (m_active ? " ACTIVE" : " INACTIVE");
+}

@@ -1,0 +1,193 @@
+#include <zov/zovFile.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vu_utils/vu_utils.h>
+#include <zov/zovSink.h>
+
+std::string zovFile::m_dir;
+
+namespace {
+
+bool is_blank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Offers the line [begin, end) to the sink unless it is blank or a comment.
+// Returns true when it was offered.
+bool offer(const char* begin, const char* end, std::string& line, zovSink& sink, bool& go_on)
+{
+    const char* p = begin;
+    while (p != end && is_blank(*p))
+        ++p;
+    if (p == end || *p == '%')
+        return false;
+    line.assign(begin, static_cast<std::size_t>(end - begin));
+    go_on = sink(line);
+    return true;
+}
+
+bool write_all(int fd, const std::string& data)
+{
+    // One write() call, so that two processes appending at once do not
+    // interleave within a line; a short write is a failure.
+    ssize_t n;
+    do {
+        n = ::write(fd, data.data(), data.size());
+    } while (n < 0 && errno == EINTR);
+    return n == static_cast<ssize_t>(data.size());
+}
+
+class fd_guard
+{
+public:
+    explicit fd_guard(int fd) : m_fd(fd) {}
+    ~fd_guard()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    fd_guard(const fd_guard&) = delete;
+    fd_guard& operator=(const fd_guard&) = delete;
+    int get() const { return m_fd; }
+    // Closes and reports whether the close succeeded.
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+}  // namespace
+
+zovFile::zovFile(const std::string& file) : m_file(file) {}
+
+zovFile::~zovFile() = default;
+
+void zovFile::set_dir(const std::string& dir)
+{
+    m_dir = dir;
+}
+
+std::string zovFile::get_dir()
+{
+    return m_dir;
+}
+
+std::string zovFile::path() const
+{
+    return m_dir + m_file;
+}
+
+bool zovFile::get_tokens(const std::string& line, std::vector<std::string>& tokens) const
+{
+    tokenize(line, " \t\r", tokens);
+    return !tokens.empty();
+}
+
+bool zovFile::read(zovSink& sink) const
+{
+    fd_guard fd(::open(path().c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    std::string buffer(1 << 16, '\0');
+    std::string line;
+    std::size_t held = 0;  // bytes of an unfinished line at the buffer's start
+    bool offered = false;
+    bool go_on = true;
+    for (;;) {
+        if (held == buffer.size())
+            buffer.resize(buffer.size() * 2);
+        const ssize_t n = ::read(fd.get(), &buffer[held], buffer.size() - held);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        const char* data = buffer.data();
+        const char* end = data + held + static_cast<std::size_t>(n);
+        const char* start = data;
+        while (go_on) {
+            const char* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+            if (!lf)
+                break;
+            offered |= offer(start, lf, line, sink, go_on);
+            start = lf + 1;
+        }
+        if (!go_on)
+            return offered;
+        held = static_cast<std::size_t>(end - start);
+        std::memmove(&buffer[0], start, held);
+    }
+    // The last line may lack its line feed.
+    if (go_on && held > 0)
+        offered |= offer(buffer.data(), buffer.data() + held, line, sink, go_on);
+    return offered;
+}
+
+bool zovFile::read_first(std::string& line) const
+{
+    zovSink1 sink;
+    if (!read(sink))
+        return false;
+    line = sink.line();
+    return true;
+}
+
+bool zovFile::write_append(const std::string& line) const
+{
+    const std::string file = path();
+    fd_guard fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    if (fd.get() < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    std::string data;
+    data.reserve(line.size() + 2);
+    // Never join a line that an interrupted write left without its end.
+    char last = '\n';
+    if (st.st_size > 0 && ::pread(fd.get(), &last, 1, st.st_size - 1) != 1)
+        return false;
+    if (last != '\n')
+        data += '\n';
+    data += line;
+    data += '\n';
+    if (!write_all(fd.get(), data) || ::fdatasync(fd.get()) != 0) {
+        // Take back a partial line rather than leave it to be read.
+        if (::ftruncate(fd.get(), st.st_size) == 0)
+            ::fdatasync(fd.get());
+        return false;
+    }
+    return fd.close();
+}
+
+bool zovFile::write_clear(const std::string& line) const
+{
+    const std::string file = path();
+    std::string temp = m_dir + "." + m_file + ".XXXXXX";
+    fd_guard fd(::mkostemp(&temp[0], O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    const std::string data = line + '\n';
+    if (!write_all(fd.get(), data) || ::fsync(fd.get()) != 0 || !fd.close()
+        || ::rename(temp.c_str(), file.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable.
+    const std::string dir = m_dir.empty() ? std::string(".") : m_dir;
+    fd_guard dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir_fd.get() >= 0)
+        ::fsync(dir_fd.get());
+    return true;
+}

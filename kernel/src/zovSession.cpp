@@ -1,0 +1,96 @@
+#include <zov/zovSession.h>
+
+#include "zovFormat.h"
+
+namespace {
+
+bool is_separator(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+}  // namespace
+
+zovSession::zovSession() = default;
+
+zovSession::zovSession(const std::string& task, const vu_datetime& tbeg, const vu_datetime& tend)
+    : m_task(task), m_tbeg(tbeg), m_tend(tend)
+{
+}
+
+zovSession::zovSession(const std::string& line)
+{
+    from_file_string(line);
+}
+
+zovSession::~zovSession() = default;
+
+double zovSession::hours() const
+{
+    if (m_tbeg.is_not_a_date_time() || m_tend.is_not_a_date_time())
+        return 0.0;
+    return m_tend.diff_hours(m_tbeg);
+}
+
+bool zovSession::is_valid() const
+{
+    return !m_task.empty() && !m_tbeg.is_not_a_date_time() && !m_tend.is_not_a_date_time();
+}
+
+zovSession& zovSession::reverse()
+{
+    std::swap(m_tbeg, m_tend);
+    return *this;
+}
+
+bool zovSession::intersection(const zovSession& other, zovSession& out) const
+{
+    const vu_datetime lo = max(min(m_tbeg, m_tend), min(other.m_tbeg, other.m_tend));
+    const vu_datetime hi = min(max(m_tbeg, m_tend), max(other.m_tbeg, other.m_tend));
+    if (lo.is_not_a_date_time() || hi.is_not_a_date_time() || !(hi.diff_hours(lo) > 0.0))
+        return false;
+    const bool forward = !m_tbeg.is_not_a_date_time() && !m_tend.is_not_a_date_time()
+        && m_tend.diff_hours(m_tbeg) > 0.0;
+    out = forward ? zovSession(m_task, lo, hi) : zovSession(m_task, hi, lo);
+    return true;
+}
+
+std::string zovSession::to_file_string() const
+{
+    if (m_tbeg.is_not_a_date_time() || m_tend.is_not_a_date_time())
+        return std::string();
+    return m_task + "   " + zov_detail::fixed(hours(), 2) + "     " + m_tbeg.to_readable_datetime_string() + "     "
+        + m_tend.to_readable_datetime_string();
+}
+
+bool zovSession::from_file_string(const std::string& line)
+{
+    return from_file_string(line.data(), line.size());
+}
+
+bool zovSession::from_file_string(const char* line, std::size_t length)
+{
+    // The first four tokens; the hours (token 2) and anything after the
+    // fourth are not read.
+    const char* begin[4];
+    std::size_t size[4];
+    const char* p = line;
+    const char* end = line + length;
+    int found = 0;
+    while (found < 4) {
+        while (p != end && is_separator(*p))
+            ++p;
+        if (p == end)
+            break;
+        begin[found] = p;
+        while (p != end && !is_separator(*p))
+            ++p;
+        size[found] = static_cast<std::size_t>(p - begin[found]);
+        ++found;
+    }
+    if (found < 4)
+        return false;
+    m_task.assign(begin[0], size[0]);
+    return m_tbeg.parse_readable_datetime_string(begin[2], size[2])
+        && m_tend.parse_readable_datetime_string(begin[3], size[3]);
+}

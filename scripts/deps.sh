@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a make target needs; skips apt-get when all are there.
+# Usage: scripts/deps.sh run|test|bench
+set -euo pipefail
+
+common="build-essential cmake pkg-config libwxgtk3.2-dev xdg-utils"
+case "${1:-test}" in
+  run)   pkgs="$common" ;;
+  test)  pkgs="$common libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev" ;;
+  bench) pkgs="$common libbenchmark-dev" ;;
+  *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
+esac
+
+missing=""
+for p in $pkgs; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+sudo=""
+if [ "$(id -u)" != 0 ]; then
+  command -v sudo >/dev/null || { echo "need root or sudo to install:$missing" >&2; exit 1; }
+  sudo="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+# shellcheck disable=SC2086
+$sudo apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,130 @@
+#include "test_support.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+namespace zovtest {
+
+const char* const test_zones[4] = {"UTC", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe"};
+
+TempDir::TempDir()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string templ = std::string(base && *base ? base : "/tmp") + "/zovtest-XXXXXX";
+    if (!mkdtemp(&templ[0]))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = templ + "/";
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Give back any permission a test took away, so the folder can go.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+TzGuard::TzGuard(const std::string& tz)
+{
+    const char* old = std::getenv("TZ");
+    m_had = old != nullptr;
+    m_old = old ? old : "";
+    setenv("TZ", tz.c_str(), 1);
+    vu_datetime::reset_time_zone();
+}
+
+TzGuard::~TzGuard()
+{
+    if (m_had)
+        setenv("TZ", m_old.c_str(), 1);
+    else
+        unsetenv("TZ");
+    vu_datetime::reset_time_zone();
+}
+
+namespace {
+std::atomic<std::int64_t> fixed_now{0};
+}
+
+FixedClock::FixedClock(std::int64_t now)
+{
+    set(now);
+    vu_datetime::set_clock([] { return fixed_now.load(); });
+}
+
+FixedClock::FixedClock(const std::string& local_or_iso) : FixedClock(at(local_or_iso).to_time_t()) {}
+
+FixedClock::~FixedClock()
+{
+    vu_datetime::set_clock(nullptr);
+}
+
+void FixedClock::set(std::int64_t now)
+{
+    fixed_now = now;
+}
+
+void FixedClock::set(const std::string& local_or_iso)
+{
+    set(at(local_or_iso).to_time_t());
+}
+
+void FixedClock::advance(std::int64_t seconds)
+{
+    fixed_now += seconds;
+}
+
+std::int64_t FixedClock::now() const
+{
+    return fixed_now.load();
+}
+
+vu_datetime at(const std::string& text)
+{
+    vu_datetime v;
+    EXPECT_TRUE(v.parse_readable_datetime_string(text)) << "bad date-time in test: " << text;
+    return v;
+}
+
+std::string read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> read_lines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void write_file(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+bool exists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace zovtest

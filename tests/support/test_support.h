@@ -1,0 +1,70 @@
+#pragma once
+// Helpers shared by the tests: a temporary data folder, a clock the test sets,
+// a time zone for the duration of a test, and small file helpers.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <zovkernel.h>
+
+namespace zovtest {
+
+// A fresh folder under $TMPDIR (or /tmp), removed with its content at the end.
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    // The folder with a trailing "/", as the kernel wants it.
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+// Sets the time zone (the TZ variable) and restores the previous one.
+class TzGuard
+{
+public:
+    explicit TzGuard(const std::string& tz);
+    ~TzGuard();
+    TzGuard(const TzGuard&) = delete;
+    TzGuard& operator=(const TzGuard&) = delete;
+
+private:
+    bool m_had;
+    std::string m_old;
+};
+
+// Fixes the clock of vu_datetime; restores the system clock at the end.
+class FixedClock
+{
+public:
+    explicit FixedClock(std::int64_t now);
+    // Local wall time in the current zone, e.g. FixedClock("2013-03-13T08:00:00").
+    explicit FixedClock(const std::string& local_or_iso);
+    ~FixedClock();
+    FixedClock(const FixedClock&) = delete;
+    FixedClock& operator=(const FixedClock&) = delete;
+    void set(std::int64_t now);
+    void set(const std::string& local_or_iso);
+    void advance(std::int64_t seconds);
+    std::int64_t now() const;
+};
+
+// A vu_datetime from "YYYY-MM-DDTHH:MM:SS[offset]"; fails the test if unparsable.
+vu_datetime at(const std::string& text);
+
+std::string read_file(const std::string& path);
+std::vector<std::string> read_lines(const std::string& path);
+void write_file(const std::string& path, const std::string& content);
+bool exists(const std::string& path);
+
+// The zones date-time tests run under.
+extern const char* const test_zones[4];
+
+}  // namespace zovtest
