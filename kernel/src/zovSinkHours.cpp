@@ -4,9 +4,13 @@ zovSinkHours::zovSinkHours()
 {
     m_lo.set_local_time();
     m_hi = m_lo;
+    m_range = zovSession("%DUMMY", m_lo, m_hi);
 }
 
-zovSinkHours::zovSinkHours(const vu_datetime& lo, const vu_datetime& hi) : m_lo(lo), m_hi(hi) {}
+zovSinkHours::zovSinkHours(const vu_datetime& lo, const vu_datetime& hi)
+    : m_lo(lo), m_hi(hi), m_range("%DUMMY", lo, hi)
+{
+}
 
 zovSinkHours::~zovSinkHours() = default;
 
@@ -16,7 +20,7 @@ bool zovSinkHours::operator()(const std::string& line)
     if (!session.is_valid())
         return true;
     zovSession piece;
-    if (session.intersection(zovSession("%DUMMY", m_lo, m_hi), piece) && piece.is_valid())
+    if (session.intersection(m_range, piece) && piece.is_valid())
         m_sessions.push_back(piece);
     return true;
 }

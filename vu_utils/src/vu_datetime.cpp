@@ -144,11 +144,6 @@ bool vu_datetime::set_local(int year, int month, int day, int hour, int minute, 
     return true;
 }
 
-bool vu_datetime::is_not_a_date_time() const
-{
-    return m_secs == not_a_date_time;
-}
-
 vu_datetime vu_datetime::date() const
 {
     vu_datetime d;
@@ -167,18 +162,6 @@ double vu_datetime::to_jdn() const
 std::int64_t vu_datetime::to_time_t() const
 {
     return m_secs;
-}
-
-double vu_datetime::diff_seconds(const vu_datetime& other) const
-{
-    if (is_not_a_date_time() || other.is_not_a_date_time())
-        return 0.0;
-    return static_cast<double>(m_secs - other.m_secs);
-}
-
-double vu_datetime::diff_hours(const vu_datetime& other) const
-{
-    return diff_seconds(other) / 3600.0;
 }
 
 double vu_datetime::time_of_day_seconds() const
@@ -352,14 +335,4 @@ bool vu_datetime::parse_readable_datetime_string(const char* text, std::size_t l
         return false;
     m_secs = local - sign * (oh * 3600 + om * 60 + os);
     return true;
-}
-
-vu_datetime min(const vu_datetime& a, const vu_datetime& b)
-{
-    return b < a ? b : a;
-}
-
-vu_datetime max(const vu_datetime& a, const vu_datetime& b)
-{
-    return a < b ? b : a;
 }

@@ -34,4 +34,5 @@ private:
     vu_datetime m_lo;
     vu_datetime m_hi;
     std::list<zovSession> m_sessions;
+    zovSession m_range;  // "%DUMMY" over the range, made once instead of per line
 };

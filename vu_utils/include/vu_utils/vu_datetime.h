@@ -29,12 +29,18 @@ public:
     bool set_local(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 
     // Queries.
-    bool is_not_a_date_time() const;
+    bool is_not_a_date_time() const { return m_secs == not_a_date_time; }
     vu_datetime date() const;      // start of the value's local day
     double to_jdn() const;
     std::int64_t to_time_t() const;
-    double diff_hours(const vu_datetime& other) const;    // this - other
-    double diff_seconds(const vu_datetime& other) const;  // this - other
+    // this - other; 0 when either is not a date-time.
+    double diff_hours(const vu_datetime& other) const { return diff_seconds(other) / 3600.0; }
+    double diff_seconds(const vu_datetime& other) const
+    {
+        if (is_not_a_date_time() || other.is_not_a_date_time())
+            return 0.0;
+        return static_cast<double>(m_secs - other.m_secs);
+    }
     // Wall-clock seconds since local 00:00 (hour * 3600 + minute * 60 + second).
     double time_of_day_seconds() const;
     int to_day_of_week2() const;   // Monday 0 ... Sunday 6
@@ -76,5 +82,13 @@ private:
     std::int64_t m_secs;
 };
 
-vu_datetime min(const vu_datetime& a, const vu_datetime& b);
-vu_datetime max(const vu_datetime& a, const vu_datetime& b);
+// The earlier and the later of two values (not-a-date-time counts earliest).
+inline vu_datetime min(const vu_datetime& a, const vu_datetime& b)
+{
+    return b < a ? b : a;
+}
+
+inline vu_datetime max(const vu_datetime& a, const vu_datetime& b)
+{
+    return a < b ? b : a;
+}
