@@ -97,8 +97,13 @@ bool zovFile::get_tokens(const std::string& line, std::vector<std::string>& toke
 
 bool zovFile::read(zovSink& sink) const
 {
-    fd_guard fd(::open(path().c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    fd_guard fd(::open(path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
+        return false;
+    // A device such as /dev/zero would never end nor give a line end.
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     std::string buffer(1 << 16, '\0');
     std::string line;

@@ -83,12 +83,16 @@ zovSession& zovSession::reverse()
 
 bool zovSession::intersection(const zovSession& other, zovSession& out) const
 {
+    // A span with an unset end has no extent; min/max would take the unset
+    // value as the earliest time and make up an overlap.
+    if (m_tbeg.is_not_a_date_time() || m_tend.is_not_a_date_time() || other.m_tbeg.is_not_a_date_time()
+        || other.m_tend.is_not_a_date_time())
+        return false;
     const vu_datetime lo = max(min(m_tbeg, m_tend), min(other.m_tbeg, other.m_tend));
     const vu_datetime hi = min(max(m_tbeg, m_tend), max(other.m_tbeg, other.m_tend));
-    if (lo.is_not_a_date_time() || hi.is_not_a_date_time() || !(hi.diff_hours(lo) > 0.0))
+    if (!(hi.diff_hours(lo) > 0.0))
         return false;
-    const bool forward = !m_tbeg.is_not_a_date_time() && !m_tend.is_not_a_date_time()
-        && m_tend.diff_hours(m_tbeg) > 0.0;
+    const bool forward = m_tend.diff_hours(m_tbeg) > 0.0;
     out = forward ? zovSession(m_task, lo, hi) : zovSession(m_task, hi, lo);
     return true;
 }

@@ -225,7 +225,8 @@ std::string vu_datetime::to_format_string(const std::string& format) const
         tm.tm_sec = f.second_of_day % 60;
         tm.tm_wday = (weekday_mon0(f.day) + 1) % 7;
         tm.tm_yday = static_cast<int>(f.day - days_from_civil(c.year, 1, 1));
-        tm.tm_isdst = -1;
+        // Not -1: strftime leaves %z empty for an unknown daylight-saving flag.
+        tm.tm_isdst = 0;
         tm.tm_gmtoff = f.offset;
     }
     std::string out(format.size() * 4 + 64, '\0');
@@ -315,14 +316,18 @@ bool vu_datetime::parse_readable_datetime_string(const char* text, std::size_t l
         return false;
     const std::int64_t local = days_from_civil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) * 86400
         + h * 3600 + mi * 60 + s;
-    if (p == end) {
-        m_secs = from_local(local);
+    // Only instants that every zone writes back with a four-digit year: a line
+    // the kernel writes again (a correction cancelling it) must read back.
+    const auto accept = [this](std::int64_t secs) {
+        if (secs < days_from_civil(0, 1, 2) * 86400 || secs >= days_from_civil(9999, 12, 31) * 86400)
+            return false;
+        m_secs = secs;
         return true;
-    }
-    if (*p == 'Z' && p + 1 == end) {
-        m_secs = local;
-        return true;
-    }
+    };
+    if (p == end)
+        return accept(from_local(local));
+    if (*p == 'Z' && p + 1 == end)
+        return accept(local);
     if (*p != '+' && *p != '-')
         return false;
     const int sign = *p++ == '-' ? -1 : 1;
@@ -333,6 +338,5 @@ bool vu_datetime::parse_readable_datetime_string(const char* text, std::size_t l
         return false;
     if (p != end)
         return false;
-    m_secs = local - sign * (oh * 3600 + om * 60 + os);
-    return true;
+    return accept(local - sign * (oh * 3600 + om * 60 + os));
 }
