@@ -604,3 +604,29 @@ TEST_F(KernelFaults, full_disk)
         GTEST_SKIP() << "cannot mount a small tmpfs in a private namespace";
     EXPECT_EQ(rc, 0);
 }
+
+TEST_F(KernelFaults, closed_session_is_taken_back_when_the_state_cannot_be_stored)
+{
+    // The log can be appended to but the state file cannot be replaced: the
+    // session stays running, so its closing line must not stay in the log,
+    // or the next log-out would count the same time twice.
+    const std::string dir = path();
+    {
+        zovKernel k(dir);
+        ASSERT_TRUE(k.login("K"));
+    }
+    const std::string hours_before = read_file(dir + "HOURS.TSK");
+    ASSERT_EQ(::chmod(dir.c_str(), 0500), 0);
+    const int rc = as_unprivileged_user(dir, [&] {
+        zovKernel k(dir);
+        clock().set("2013-03-13T09:00:00");
+        EXPECT_FALSE(k.logout());
+        EXPECT_FALSE(k.next("L"));
+        EXPECT_TRUE(k.current().active());
+        EXPECT_EQ(k.current().task(), "K");
+        EXPECT_EQ(read_file(dir + "HOURS.TSK"), hours_before);
+    });
+    if (rc == cannot_run)
+        GTEST_SKIP() << "cannot run as an unprivileged user";
+    EXPECT_EQ(rc, 0);
+}

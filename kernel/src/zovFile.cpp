@@ -176,6 +176,23 @@ bool zovFile::write_append(const std::string& line) const
     return fd.close();
 }
 
+bool zovFile::take_back(const std::string& line) const
+{
+    fd_guard fd(::open(path().c_str(), O_RDWR | O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    struct stat st;
+    const std::string tail = line + '\n';
+    const off_t size = static_cast<off_t>(tail.size());
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < size)
+        return false;
+    std::string found(tail.size(), '\0');
+    if (::pread(fd.get(), &found[0], found.size(), st.st_size - size) != static_cast<ssize_t>(found.size())
+        || found != tail)
+        return false;
+    return ::ftruncate(fd.get(), st.st_size - size) == 0 && ::fdatasync(fd.get()) == 0 && fd.close();
+}
+
 bool zovFile::write_clear(const std::string& line) const
 {
     const std::string file = path();

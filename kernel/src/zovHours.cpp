@@ -43,6 +43,11 @@ bool zovHours::write(const zovSession& session) const
     return write_append(session.to_file_string());
 }
 
+bool zovHours::take_back(const zovSession& session) const
+{
+    return session.is_valid() && zovFile::take_back(session.to_file_string());
+}
+
 bool zovHours::write(const std::vector<zovSession>& sessions) const
 {
     if (sessions.empty())

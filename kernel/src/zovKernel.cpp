@@ -66,10 +66,15 @@ bool zovKernel::logout()
     vu_datetime now;
     now.set_local_time();
     // The session goes to the log first: if that fails it keeps running.
-    if (!zovHours().write(zovSession(m_current.task(), m_current.time(), now)))
+    const zovHours hours;
+    const zovSession closed(m_current.task(), m_current.time(), now);
+    if (!hours.write(closed))
         return false;
-    if (!m_current.write(m_current.task(), now, false))
+    if (!m_current.write(m_current.task(), now, false)) {
+        // Still running: its closing line would count the time twice.
+        hours.take_back(closed);
         return false;
+    }
     return m_loginout.logout();
 }
 
@@ -87,9 +92,15 @@ bool zovKernel::next(const std::string& task)
     // The closed session ends where the next begins: nothing lost or counted twice.
     vu_datetime t2;
     t2.set_local_time();
-    if (!zovHours().write(zovSession(m_current.task(), m_current.time(), t2)))
+    const zovHours hours;
+    const zovSession closed(m_current.task(), m_current.time(), t2);
+    if (!hours.write(closed))
         return false;
-    return m_current.write(task, t2, true);
+    if (!m_current.write(task, t2, true)) {
+        hours.take_back(closed);
+        return false;
+    }
+    return true;
 }
 
 const zovSinkHours& zovKernel::hours(const vu_datetime& lo, const vu_datetime& hi)

@@ -29,6 +29,9 @@ protected:
     // Appends line and a line end in one write; false unless all of it was
     // stored. Starts a new line first when the file lacks its final line end.
     bool write_append(const std::string& line) const;
+    // Removes line and its line end from the end of the file, if the file
+    // still ends with them: undoes a write_append whose purpose failed.
+    bool take_back(const std::string& line) const;
     // Replaces the file by line and a line end, atomically: a temporary file,
     // flushed to disk, renamed over the old one.
     bool write_clear(const std::string& line) const;

@@ -18,6 +18,8 @@ public:
     bool read(zovSink& sink) const;
     // Appends the session's line; false for an invalid session.
     bool write(const zovSession& session) const;
+    // Takes the session's line back if it is still the file's last line.
+    bool take_back(const zovSession& session) const;
     // Appends the lines of all sessions in one write: all of them or none.
     bool write(const std::vector<zovSession>& sessions) const;
 };
