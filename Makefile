@@ -21,7 +21,7 @@ build:
 
 test:
 	scripts/deps.sh test
-	$(MAKE) test-main test-asan test-consumer
+	$(MAKE) test-main test-asan test-consumer fuzz
 
 test-main: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -35,6 +35,13 @@ test-asan:
 # The installed package must serve a project outside this tree.
 test-consumer: build
 	scripts/test-consumer.sh $(BUILD)
+
+# Each libFuzzer target for FUZZ_SECONDS, under AddressSanitizer + UBSan (clang).
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake -S fuzz -B $(BUILD)-fuzz -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
 bench:
 	scripts/deps.sh bench

@@ -1,0 +1,35 @@
+// zov_make_history DATA_DIR: fills a folder with the benchmark history (ten
+// years, about 100,000 sessions, ending yesterday) and prints a week in the
+// middle of it, for timing zov_week.
+#include <sys/stat.h>
+
+#include <iostream>
+#include <string>
+
+#include <vu_utils/vu_datetime.h>
+
+#include "hours_generator.h"
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: zov_make_history DATA_DIR\n";
+        return 2;
+    }
+    std::string dir = argv[1];
+    struct stat st;
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        std::cerr << "zov_make_history: no such folder: " << dir << "\n";
+        return 1;
+    }
+    if (dir.back() != '/')
+        dir += '/';
+    vu_datetime end;
+    end.set_local_time();
+    const zovbench::history h = zovbench::generate_history(dir, end);
+    vu_datetime mid;
+    mid.set_jdn((h.first.to_jdn() + h.last.to_jdn()) / 2);
+    std::cout << h.sessions << " sessions; a mid-history week: " << mid.to_year_number() << " "
+              << mid.to_week_number() << "\n";
+    return 0;
+}
