@@ -37,9 +37,10 @@ const char* find_separator(const char* p, const char* end)
         const std::uint64_t b = v ^ (ones * ' ');
         const std::uint64_t t = v ^ (ones * '\t');
         const std::uint64_t r = v ^ (ones * '\r');
-        const std::uint64_t hit = ((b - ones) & ~b) | ((t - ones) & ~t) | ((r - ones) & ~r);
-        if (hit & highs)
-            break;  // the byte-wise loop below finds which one
+        // The lowest flagged byte is a true match; higher ones may not be.
+        const std::uint64_t hit = (((b - ones) & ~b) | ((t - ones) & ~t) | ((r - ones) & ~r)) & highs;
+        if (hit)
+            return p + __builtin_ctzll(hit) / 8;
         p += 8;
     }
     while (p != end && !is_separator(*p))

@@ -305,21 +305,30 @@ bool vu_datetime::parse_readable_datetime_string(const std::string& text)
 
 bool vu_datetime::parse_readable_datetime_string(const char* text, std::size_t length)
 {
-    const char* p = text;
-    const char* end = text + length;
-    int y, mo, d, h, mi, s;
-    if (!digits(p, end, 4, y) || !expect(p, end, '-') || !digits(p, end, 2, mo) || !expect(p, end, '-')
-        || !digits(p, end, 2, d) || !expect(p, end, 'T') || !digits(p, end, 2, h) || !expect(p, end, ':')
-        || !digits(p, end, 2, mi) || !expect(p, end, ':') || !digits(p, end, 2, s))
+    // "YYYY-MM-DDTHH:MM:SS" at fixed places; every line of HOURS.TSK holds
+    // two of these, so this is on the hot path of every query.
+    if (length < 19 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':'
+        || text[16] != ':')
         return false;
+    static constexpr int places[] = {0, 1, 2, 3, 5, 6, 8, 9, 11, 12, 14, 15, 17, 18};
+    for (const int i : places)
+        if (static_cast<unsigned>(text[i] - '0') > 9u)
+            return false;
+    const auto two = [text](int i) { return (text[i] - '0') * 10 + (text[i + 1] - '0'); };
+    const int y = two(0) * 100 + two(2);
+    const int mo = two(5), d = two(8), h = two(11), mi = two(14), s = two(17);
     if (!valid_fields(y, mo, d, h, mi, s))
         return false;
     const std::int64_t local = days_from_civil(y, static_cast<unsigned>(mo), static_cast<unsigned>(d)) * 86400
         + h * 3600 + mi * 60 + s;
+    const char* p = text + 19;
+    const char* end = text + length;
     // Only instants that every zone writes back with a four-digit year: a line
     // the kernel writes again (a correction cancelling it) must read back.
     const auto accept = [this](std::int64_t secs) {
-        if (secs < days_from_civil(0, 1, 2) * 86400 || secs >= days_from_civil(9999, 12, 31) * 86400)
+        constexpr std::int64_t lowest = days_from_civil(0, 1, 2) * 86400;
+        constexpr std::int64_t beyond = days_from_civil(9999, 12, 31) * 86400;
+        if (secs < lowest || secs >= beyond)
             return false;
         m_secs = secs;
         return true;

@@ -3,6 +3,7 @@
 #include <list>
 #include <string>
 
+#include <vu_utils/vu_datetime.h>
 #include <zov/zovSession.h>
 #include <zov/zovSink.h>
 
@@ -32,4 +33,8 @@ private:
     int m_week;
     int m_year;
     std::list<zovSession> m_sessions;
+    // The week's span, worked out once: comparing instants is much cheaper
+    // than taking the week of every line. Unset for a week that does not exist.
+    vu_datetime m_first;
+    vu_datetime m_next;
 };
