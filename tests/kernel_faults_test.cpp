@@ -36,21 +36,6 @@ namespace {
 const std::string header = "% task hours t1 t2";
 constexpr int cannot_run = 77;
 
-std::vector<std::string> folder_entries(const std::string& dir)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (const dirent* e = ::readdir(d)) {
-            const std::string n = e->d_name;
-            if (n != "." && n != "..")
-                names.push_back(n);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool is_directory(const std::string& path)
 {
     struct stat st;

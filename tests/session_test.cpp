@@ -288,21 +288,7 @@ TEST_P(SessionZones, intersection_keeps_hours_across_the_changes)
 {
     // A session over a whole night with a change of the clocks, clipped to
     // that day: its real length, not the wall-clock difference.
-    struct Case
-    {
-        const char* zone;
-        const char* day;
-        const char* next;
-        double hours;
-    };
-    const Case cases[] = {
-        {"Europe/Berlin", "2013-03-31T00:00:00", "2013-04-01T00:00:00", 23},
-        {"Europe/Berlin", "2013-10-27T00:00:00", "2013-10-28T00:00:00", 25},
-        {"America/New_York", "2013-11-03T00:00:00", "2013-11-04T00:00:00", 25},
-        {"Australia/Lord_Howe", "2020-10-04T00:00:00", "2020-10-05T00:00:00", 23.5},
-        {"Australia/Lord_Howe", "2020-04-05T00:00:00", "2020-04-06T00:00:00", 24.5},
-    };
-    for (const Case& c : cases) {
+    for (const clock_change_day& c : clock_change_days) {
         if (std::string(c.zone) != GetParam())
             continue;
         const zovSession all("K", at("2000-01-01T00:00:00"), at("2030-01-01T00:00:00"));

@@ -49,21 +49,6 @@ private:
     std::size_t m_stop_at;
 };
 
-std::vector<std::string> folder_entries(const std::string& dir)
-{
-    std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (const dirent* e = ::readdir(d)) {
-            const std::string n = e->d_name;
-            if (n != "." && n != "..")
-                names.push_back(n);
-        }
-        ::closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 class TaskFiles : public ::testing::Test
 {
 protected:

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
@@ -11,6 +12,24 @@
 #include <gtest/gtest.h>
 
 namespace zovtest {
+
+const clock_change_day clock_change_days[5] = {
+    {"Europe/Berlin", "2013-03-31T00:00:00", "2013-04-01T00:00:00", 23},
+    {"Europe/Berlin", "2013-10-27T00:00:00", "2013-10-28T00:00:00", 25},
+    {"America/New_York", "2013-11-03T00:00:00", "2013-11-04T00:00:00", 25},
+    {"Australia/Lord_Howe", "2020-10-04T00:00:00", "2020-10-05T00:00:00", 23.5},
+    {"Australia/Lord_Howe", "2020-04-05T00:00:00", "2020-04-06T00:00:00", 24.5},
+};
+
+std::vector<std::string> folder_entries(const std::string& dir)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 const char* const test_zones[4] = {"UTC", "Europe/Berlin", "America/New_York", "Australia/Lord_Howe"};
 

@@ -64,6 +64,20 @@ std::vector<std::string> read_lines(const std::string& path);
 void write_file(const std::string& path, const std::string& content);
 bool exists(const std::string& path);
 
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::string> folder_entries(const std::string& dir);
+
+// Days on which the clocks change, with their real length in hours: local
+// 00:00 of the day and of the next, in the zone named.
+struct clock_change_day
+{
+    const char* zone;
+    const char* day;
+    const char* next;
+    double hours;
+};
+extern const clock_change_day clock_change_days[5];
+
 // The zones date-time tests run under.
 extern const char* const test_zones[4];
 
