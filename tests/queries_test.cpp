@@ -81,15 +81,6 @@ private:
     FixedClock m_clock;
 };
 
-std::string zone_name(const ::testing::TestParamInfo<const char*>& info)
-{
-    std::string name = info.param;
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    return name;
-}
-
 }  // namespace
 
 TEST_P(Queries, a_session_over_midnight_is_clipped_to_the_day)

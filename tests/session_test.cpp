@@ -26,15 +26,6 @@ private:
     TzGuard m_tz;
 };
 
-std::string zone_name(const ::testing::TestParamInfo<const char*>& info)
-{
-    std::string name = info.param;
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    return name;
-}
-
 // Local wall time of the day 2013-03-13 (no daylight-saving change near it in
 // any test zone).
 vu_datetime day(const std::string& hhmm)

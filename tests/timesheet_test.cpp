@@ -18,15 +18,6 @@ namespace {
 using day_map = std::map<int, double>;
 using table = std::map<std::string, day_map>;
 
-std::string zone_name(const ::testing::TestParamInfo<const char*>& info)
-{
-    std::string name = info.param;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
-}
-
 std::string golden(const std::string& name)
 {
     const std::string path = std::string(ZOV_TEST_DATA_DIR) + "/timesheet/" + name;

@@ -72,15 +72,6 @@ private:
     TzGuard m_tz;
 };
 
-std::string zone_name(const ::testing::TestParamInfo<const char*>& info)
-{
-    std::string name = info.param;
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    return name;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -20,6 +21,15 @@ const clock_change_day clock_change_days[5] = {
     {"Australia/Lord_Howe", "2020-10-04T00:00:00", "2020-10-05T00:00:00", 23.5},
     {"Australia/Lord_Howe", "2020-04-05T00:00:00", "2020-04-06T00:00:00", 24.5},
 };
+
+std::string zone_name(const ::testing::TestParamInfo<const char*>& info)
+{
+    std::string name = info.param;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
 
 std::vector<std::string> folder_entries(const std::string& dir)
 {

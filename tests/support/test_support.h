@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <zovkernel.h>
 
 namespace zovtest {
@@ -80,5 +82,8 @@ extern const clock_change_day clock_change_days[5];
 
 // The zones date-time tests run under.
 extern const char* const test_zones[4];
+
+// A test name part for a zone parameter: "Europe/Berlin" -> "Europe_Berlin".
+std::string zone_name(const ::testing::TestParamInfo<const char*>& info);
 
 }  // namespace zovtest
