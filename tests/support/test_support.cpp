@@ -1,6 +1,11 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
@@ -154,6 +159,60 @@ bool exists(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
+}
+
+process_result run_process(const std::vector<std::string>& args, const std::vector<std::string>& extra)
+{
+    process_result result;
+    std::vector<std::string> env_text;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        bool replaced = false;
+        for (const std::string& x : extra)
+            replaced = replaced || x.compare(0, name.size() + 1, name + "=") == 0;
+        if (!replaced)
+            env_text.push_back(entry);
+    }
+    env_text.insert(env_text.end(), extra.begin(), extra.end());
+    std::vector<char*> argv, envp;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    for (const std::string& e : env_text)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    int pipe_fd[2];
+    if (::pipe2(pipe_fd, O_CLOEXEC) != 0)
+        return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fd[1], 1);
+    pid_t pid = -1;
+    const int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe_fd[1]);
+    if (rc == 0) {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(pipe_fd[0], buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            result.out.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(pipe_fd[0]);
+    if (rc != 0)
+        return result;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exited = WIFEXITED(status);
+    result.status = result.exited ? WEXITSTATUS(status) : WTERMSIG(status);
+    return result;
 }
 
 }  // namespace zovtest

@@ -86,4 +86,16 @@ extern const char* const test_zones[4];
 // A test name part for a zone parameter: "Europe/Berlin" -> "Europe_Berlin".
 std::string zone_name(const ::testing::TestParamInfo<const char*>& info);
 
+// A program run to its end: how it ended and what it printed.
+struct process_result
+{
+    bool exited = false;  // ended by exit(), not by a signal
+    int status = -1;      // the exit status, or the signal
+    std::string out;      // standard output
+};
+
+// Runs args[0] (searched in PATH) with the environment plus extra
+// ("NAME=value" entries); standard error goes to this process's.
+process_result run_process(const std::vector<std::string>& args, const std::vector<std::string>& extra = {});
+
 }  // namespace zovtest
