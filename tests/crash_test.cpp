@@ -106,34 +106,6 @@ outcome measure(const TempDir& dir)
     return o;
 }
 
-// Every line of HOURS.TSK reads back, and net of the cancelling lines every
-// instant is recorded at most once: the sum of the lines covering it, each
-// counted +1 (or -1 when reversed), is 0 or 1.
-void expect_sound_log(const TempDir& dir)
-{
-    std::map<std::int64_t, int> steps;  // instant -> change of the coverage
-    for (const std::string& line : read_lines(dir.file("HOURS.TSK"))) {
-        if (line.empty() || line[0] == '%')
-            continue;
-        const zovSession s(line);
-        ASSERT_TRUE(s.is_valid()) << "unreadable line: " << line;
-        const bool forward = !(s.tend() < s.tbeg());
-        const std::int64_t lo = std::min(s.tbeg(), s.tend()).to_time_t();
-        const std::int64_t hi = std::max(s.tbeg(), s.tend()).to_time_t();
-        steps[lo] += forward ? 1 : -1;
-        steps[hi] -= forward ? 1 : -1;
-    }
-    int coverage = 0;
-    for (const auto& [t, change] : steps) {
-        coverage += change;
-        vu_datetime when;
-        when.set_time_t(t);
-        EXPECT_TRUE(coverage == 0 || coverage == 1)
-            << "recorded " << coverage << " times from " << when.to_readable_datetime_string() << "\n"
-            << read_file(dir.file("HOURS.TSK"));
-    }
-}
-
 struct scenario
 {
     const char* name;
@@ -202,7 +174,7 @@ TEST_P(Crash, every_cut_leaves_files_that_lose_nothing_and_count_nothing_twice)
             ASSERT_TRUE(run_injected(dir, sc.cut, call, "signal=KILL", n, cut)) << "the cut missed its call";
             for (const step& s : sc.after)
                 ASSERT_EQ(run_step(dir, s).status, 0) << "after the cut: " << s.args[0];
-            expect_sound_log(dir);
+            expect_recorded_at_most_once(dir.file("HOURS.TSK"));
             const outcome o = measure(dir);
             EXPECT_NE(std::find(sc.results.begin(), sc.results.end(), o.net), sc.results.end())
                 << "net hours: " << ::testing::PrintToString(o.net);

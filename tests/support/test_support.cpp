@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -159,6 +160,31 @@ bool exists(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
+}
+
+void expect_recorded_at_most_once(const std::string& path)
+{
+    std::map<std::int64_t, int> steps;  // instant -> change of the coverage
+    for (const std::string& line : read_lines(path)) {
+        if (line.find_first_not_of(" \t\r") == std::string::npos || line[line.find_first_not_of(" \t\r")] == '%')
+            continue;
+        const zovSession s(line);
+        ASSERT_TRUE(s.is_valid()) << "unreadable line: " << line;
+        const bool forward = !(s.tend() < s.tbeg());
+        const std::int64_t lo = std::min(s.tbeg(), s.tend()).to_time_t();
+        const std::int64_t hi = std::max(s.tbeg(), s.tend()).to_time_t();
+        steps[lo] += forward ? 1 : -1;
+        steps[hi] -= forward ? 1 : -1;
+    }
+    int coverage = 0;
+    for (const auto& [t, change] : steps) {
+        coverage += change;
+        vu_datetime when;
+        when.set_time_t(t);
+        ASSERT_TRUE(coverage == 0 || coverage == 1)
+            << "recorded " << coverage << " times from " << when.to_readable_datetime_string() << "\n"
+            << read_file(path);
+    }
 }
 
 process_result run_process(const std::vector<std::string>& args, const std::vector<std::string>& extra)
