@@ -271,9 +271,11 @@ double zovKernel::tsheet(zovTimeSheet& sheet)
     zovSinkWeek& week = sheet.hours();
     m_read_ok = zovHours().read_lines(week) != zovFile::read_status::failed;
     m_current.read();
-    if (m_current.active() && m_current.time().to_week_number() == week.week()
-        && m_current.time().to_year_number() == week.year()) {
-        week.push_back(zovSession(m_current.task(), m_current.time(), now_time()));
+    // The running session counts with its part inside the week.
+    const vu_datetime now = now_time();
+    if (m_current.active() && !week.first().is_not_a_date_time() && m_current.time() < week.next()
+        && !(now < week.first())) {
+        week.push_back(zovSession(m_current.task(), m_current.time(), now));
         sheet.set_active_task(m_current.task());
     }
     return sheet.compute_time_sheet();
