@@ -52,6 +52,14 @@ std::vector<std::string> env_at(const step& s)
     return {std::string("TZ=") + zone, "ZOV_TEST_NOW=" + day + s.time + ":00"};
 }
 
+// Under strace: the leak checker cannot work in a traced process.
+std::vector<std::string> env_traced(const step& s)
+{
+    std::vector<std::string> env = env_at(s);
+    env.push_back("ASAN_OPTIONS=detect_leaks=0:abort_on_error=1");
+    return env;
+}
+
 process_result run_step(const TempDir& dir, const step& s)
 {
     return run_process(op_args(dir, s), env_at(s));
@@ -66,7 +74,7 @@ bool run_injected(const TempDir& dir, const step& s, const std::string& call, co
                                   "-e", "inject=" + call + ":" + what + ":when=" + std::to_string(n)};
     const std::vector<std::string> op = op_args(dir, s);
     args.insert(args.end(), op.begin(), op.end());
-    result = run_process(args, env_at(s));
+    result = run_process(args, env_traced(s));
     return !(result.exited && result.status == 0);
 }
 
@@ -79,7 +87,7 @@ std::vector<int> calls_on_folder(const TempDir& dir, const step& s, const std::s
     std::vector<std::string> args{"strace", "-f", "-y", "-qq", "-o", log, "-e", "trace=" + call};
     const std::vector<std::string> op = op_args(dir, s);
     args.insert(args.end(), op.begin(), op.end());
-    run_process(args, env_at(s));
+    run_process(args, env_traced(s));
     std::vector<int> found;
     int n = 0;
     for (const std::string& line : read_lines(log)) {
