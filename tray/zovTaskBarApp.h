@@ -7,7 +7,11 @@
 #include <wx/app.h>
 #include <wx/string.h>
 
+#include "zovTrayChoice.h"
+
+struct _GDBusConnection;
 class wxFileConfig;
+class zovSingleInstance;
 class zovKernel;
 class zovTaskBarDialog;
 class zovTaskBarIcon;
@@ -44,6 +48,11 @@ public:
 
     zovTaskBarDialog* GetDialog() const { return m_dialog; }
     zovTaskBarIcon* GetIcon() const { return m_icon; }
+    // Where the program shows itself, chosen at start-up.
+    zovtray::tray_backend GetBackend() const { return m_backend; }
+    // False when another program had the data folder: this one only asked
+    // it to show its dialog and ends.
+    bool IsFirstInstance() const { return m_first; }
 
     static constexpr long default_auto_logout = -61200;  // 17:00, switched off
 
@@ -55,6 +64,10 @@ private:
     wxFileConfig* m_config;
     long m_auto_logout;
     std::list<wxString> m_recent_tasks;
+    _GDBusConnection* m_bus = nullptr;
+    zovSingleInstance* m_instance = nullptr;
+    zovtray::tray_backend m_backend = zovtray::tray_backend::xembed;
+    bool m_first = true;
 };
 
 wxDECLARE_APP(zovTaskBarApp);
