@@ -60,6 +60,10 @@ const char* const item_xml =
     " </interface>"
     "</node>";
 
+// Up to 20 tries 250 ms apart: five seconds for a watcher to come up.
+constexpr int register_tries = 20;
+constexpr unsigned retry_ms = 250;
+
 GVariant* empty_pixmaps()
 {
     return g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0);
@@ -133,6 +137,8 @@ zovStatusNotifierItem::zovStatusNotifierItem(GDBusConnection* bus)
 zovStatusNotifierItem::~zovStatusNotifierItem()
 {
     g_cancellable_cancel(m_cancel);
+    if (m_retry_source)
+        g_source_remove(m_retry_source);
     if (m_watch_id)
         g_bus_unwatch_name(m_watch_id);
     if (m_object_id)
@@ -325,7 +331,9 @@ void zovStatusNotifierItem::OnMethodCall(GDBusConnection*, const char*, const ch
 void zovStatusNotifierItem::OnWatcherAppeared(GDBusConnection*, const char*, const char*,
                                               void* self)
 {
-    static_cast<zovStatusNotifierItem*>(self)->Register();
+    zovStatusNotifierItem* item = static_cast<zovStatusNotifierItem*>(self);
+    item->m_tries_left = register_tries;
+    item->Register();
 }
 
 void zovStatusNotifierItem::OnWatcherVanished(GDBusConnection*, const char*, void*)
@@ -352,10 +360,27 @@ void zovStatusNotifierItem::OnRegistered(GObject* source, GAsyncResult* result, 
         return;
     }
     // Cancelled: the item is gone, and so may be `self`.
-    if (!g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED))
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
+        g_error_free(error);
+        return;
+    }
+    zovStatusNotifierItem* item = static_cast<zovStatusNotifierItem*>(self);
+    // A watcher that has just taken its name may not serve its object yet:
+    // a few more tries, a moment apart.
+    if (--item->m_tries_left > 0 && item->m_retry_source == 0)
+        item->m_retry_source = g_timeout_add(retry_ms, &OnRetry, item);
+    else
         std::fprintf(stderr, "zovtray: the StatusNotifierWatcher refused the item: %s\n",
-                  error->message);
+                     error->message);
     g_error_free(error);
+}
+
+int zovStatusNotifierItem::OnRetry(void* self)
+{
+    zovStatusNotifierItem* item = static_cast<zovStatusNotifierItem*>(self);
+    item->m_retry_source = 0;
+    item->Register();
+    return G_SOURCE_REMOVE;
 }
 
 void zovStatusNotifierItem::OnMenuActivated(DbusmenuMenuitem* item, unsigned, void*)

@@ -56,6 +56,7 @@ private:
                                   const char* owner, void* self);
     static void OnWatcherVanished(_GDBusConnection* connection, const char* name, void* self);
     static void OnRegistered(struct _GObject* source, struct _GAsyncResult* result, void* self);
+    static int OnRetry(void* self);
     static void OnMenuActivated(_DbusmenuMenuitem* item, unsigned timestamp, void* self);
     static int OnMenuAboutToShow(_DbusmenuMenuitem* item, void* self);
 
@@ -75,6 +76,8 @@ private:
     std::string m_bus_name;
     bool m_name_owned = false;
     int m_registrations = 0;
+    int m_tries_left = 0;
+    unsigned m_retry_source = 0;
 
     bool m_working = false;
     wxString m_tooltip;

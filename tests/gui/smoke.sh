@@ -136,7 +136,19 @@ xdotool mousemove "$cx" "$cy" click 1
 dialog_hidden() { ! dialog_shown; }
 wait_for 100 dialog_hidden || fail "a second click did not hide the dialog"
 
-# The menu: right click, then the "Exit" mnemonic.
+# The menu: right click; "s" opens "Switch to" with the recent tasks. A
+# picture of both, then the "Exit" mnemonic.
+xdotool mousemove "$cx" "$cy" click 3
+sleep 0.5
+xdotool key s
+sleep 0.5
+alive
+import -window root -crop 520x260+$((cx - 440 > 0 ? cx - 440 : 0))+0 +repage "$out/menu.png" ||
+  fail "no screenshot"
+xdotool key Escape
+sleep 0.2
+xdotool key Escape
+sleep 0.3
 xdotool mousemove "$cx" "$cy" click 3
 sleep 0.5
 xdotool key x
@@ -164,7 +176,9 @@ grep -q "^Review " "$data/HOURS.TSK" || fail "the recorded sessions of the week 
 # The session runs on after the exit.
 logged_in || fail "the running session did not survive the exit: $(cat "$state")"
 [ ! -e "$HOME/.Zovaro" ] || fail "a classic settings file ~/.Zovaro appeared"
-if grep -q . "$work/zovtray.log"; then
+grep -q "zovtray: shown in the X11 notification area" "$work/zovtray.log" ||
+  fail "the choice of the X11 icon was not logged: $(cat "$work/zovtray.log")"
+if grep -v "zovtray: shown in the X11" "$work/zovtray.log" | grep -q .; then
   echo "smoke: zovtray wrote:" >&2
   cat "$work/zovtray.log" >&2
 fi
