@@ -32,6 +32,8 @@ public:
     // what changed (NewIcon, NewToolTip, the menu's LayoutUpdated).
     void Update(bool working, const wxString& tooltip, const zovtray::tray_menu& menu);
 
+    // The menu last shown.
+    const zovtray::tray_menu& Menu() const { return m_menu; }
     const std::string& BusName() const { return m_bus_name; }
     // How often the watcher accepted the item.
     int Registrations() const { return m_registrations; }

@@ -78,11 +78,25 @@ void zovTaskBarIcon::UpdateIcon(bool force)
             wxMessageBox("Could not set new icon.", "Message", wxOK | wxCENTRE, nullptr);
         break;
     }
-    case zovtray::tray_backend::status_notifier:
+    case zovtray::tray_backend::status_notifier: {
+        // The recent tasks change only with the state or through a forced
+        // update (a switch, a correction): the minute's tick renews only the
+        // running line instead of reading the whole log again.
+        const std::string state = current.task() + (m_working ? " ACTIVE" : " INACTIVE");
+        zovtray::tray_menu menu;
+        if (force || state != m_item_state) {
+            menu = zovTrayMenu::Read();
+            m_item_state = state;
+        }
+        else {
+            menu = m_item->Menu();
+            menu.status = zovtray::menu_status(current, now);
+        }
         // The same update signals the panel: NewIcon, NewToolTip, a new menu.
-        m_item->Update(m_working, m_tooltip, zovTrayMenu::Read());
+        m_item->Update(m_working, m_tooltip, menu);
         m_last_update = now;
         break;
+    }
     case zovtray::tray_backend::window:
         m_last_update = now;
         break;

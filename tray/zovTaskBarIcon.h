@@ -61,6 +61,7 @@ private:
     zovtray::tray_backend m_backend;
     std::unique_ptr<zovStatusNotifierItem> m_item;
     std::vector<std::string> m_menu_tasks;  // of the menu shown last
+    std::string m_item_state;               // task and flag the item's menu was read for
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -16,11 +16,16 @@
 
 namespace zovtray {
 
+wxString menu_status(const zovCurrent& current, const vu_datetime& now)
+{
+    return current.active() ? tooltip_text(current, now) : wxString("Sleeping");
+}
+
 tray_menu make_tray_menu(const zovCurrent& current, const zovSinkHours& recent,
                          const vu_datetime& now)
 {
     tray_menu menu;
-    menu.status = current.active() ? tooltip_text(current, now) : wxString("Sleeping");
+    menu.status = menu_status(current, now);
     for (const std::string& task : recent_tasks(recent)) {
         if (menu.tasks.size() == switch_to_count)
             break;

@@ -26,6 +26,9 @@ struct tray_menu
     std::vector<std::string> tasks;  // newest first, without the running one
 };
 
+// The running line: "Alpha - Working 1.5h" or "Sleeping".
+wxString menu_status(const zovCurrent& current, const vu_datetime& now);
+
 // The menu for a state and the sessions of the recent range.
 tray_menu make_tray_menu(const zovCurrent& current, const zovSinkHours& recent,
                          const vu_datetime& now);

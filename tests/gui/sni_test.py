@@ -270,6 +270,7 @@ try:
 
     # --- a click on a recent task switches to it ---
     del signals[:]
+    clicked = time.monotonic()
     call(item_name, "/MenuBar", MENU, "Event",
          GLib.Variant("(isvu)", (recent[2][0], "clicked", GLib.Variant("s", ""), 0)))
     wait_for("the switch to Review in CURRENT.TSK",
@@ -278,6 +279,11 @@ try:
     if len(closed) != 2:
         fail("the running Coding session was not closed into HOURS.TSK: %r" % closed)
     wait_for("NewToolTip after the switch", lambda: "NewToolTip" in {s[0] for s in signals})
+    print("sni: NewToolTip %d ms after the click on a task" %
+          int((time.monotonic() - clicked) * 1000))
+    # The icon stays green: a switch is no change of picture.
+    if "NewIcon" in {s[0] for s in signals}:
+        fail("NewIcon without a change of picture")
     if not tooltip().startswith("Review - Working 0.0h"):
         fail("after the switch the tooltip is %r" % tooltip())
 
