@@ -16,6 +16,7 @@
 #include <zov/zovKernel.h>
 
 #include "CurrentTaskPanel.h"
+#include "zovLateTray.h"
 #include "zovPlainWindow.h"
 #include "zovSingleInstance.h"
 #include "zovTaskBarDialog.h"
@@ -128,8 +129,19 @@ bool zovTaskBarApp::OnInit()
     m_backend = m_icon->GetBackend();
     m_dialog = new zovTaskBarDialog(nullptr, wxID_ANY);
     SetTopWindow(m_dialog);
-    if (m_backend == zovtray::tray_backend::window)
+    if (m_backend == zovtray::tray_backend::window) {
         zovPlainWindow::Attach(m_dialog);
+        // A panel that comes later (at log-in it starts beside us) gets the
+        // item too; the window stays as it is.
+        if (m_bus)
+            m_late_tray = new zovLateTray(m_bus, [this] {
+                if (!m_icon)
+                    return;
+                m_icon->UseItem(m_bus);
+                std::fprintf(stderr, "zovtray: a StatusNotifierWatcher with a host came: "
+                                     "shown as a StatusNotifierItem too\n");
+            });
+    }
 
     m_starting = false;
     // Without a tray the window is the program: shown from the start.
@@ -158,6 +170,8 @@ void zovTaskBarApp::Exit()
 
 int zovTaskBarApp::OnExit()
 {
+    delete m_late_tray;
+    m_late_tray = nullptr;
     // The icon and the dialog go first: nothing may reach the kernel after it.
     DeletePendingObjects();
     delete m_kernel;

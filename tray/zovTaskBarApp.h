@@ -11,6 +11,7 @@
 
 struct _GDBusConnection;
 class wxFileConfig;
+class zovLateTray;
 class zovSingleInstance;
 class zovKernel;
 class zovTaskBarDialog;
@@ -66,6 +67,7 @@ private:
     std::list<wxString> m_recent_tasks;
     _GDBusConnection* m_bus = nullptr;
     zovSingleInstance* m_instance = nullptr;
+    zovLateTray* m_late_tray = nullptr;
     zovtray::tray_backend m_backend = zovtray::tray_backend::xembed;
     bool m_first = true;
 };

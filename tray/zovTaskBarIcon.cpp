@@ -51,6 +51,15 @@ zovTaskBarIcon::~zovTaskBarIcon()
     RemoveIcon();
 }
 
+void zovTaskBarIcon::UseItem(_GDBusConnection* bus)
+{
+    if (m_item || !bus)
+        return;
+    m_item = std::make_unique<zovStatusNotifierItem>(bus);
+    m_backend = zovtray::tray_backend::status_notifier;
+    UpdateIcon(true);
+}
+
 void zovTaskBarIcon::UpdateIcon(bool force)
 {
     vu_datetime now;

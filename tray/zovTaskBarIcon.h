@@ -35,6 +35,8 @@ public:
     // Whether the working (green) picture is shown.
     bool ShowsWorking() const { return m_working; }
     zovtray::tray_backend GetBackend() const { return m_backend; }
+    // A panel came after the start: shows the D-Bus item from now on.
+    void UseItem(_GDBusConnection* bus);
     // The D-Bus item, where the program shows one.
     zovStatusNotifierItem* GetItem() const { return m_item.get(); }
 

@@ -2,7 +2,7 @@
 """End to end: zovtray where there is no tray at all (no watcher, no X11
 notification area, no window manager). The dialog must be an ordinary,
 mapped window; its close box must not leave an unreachable process; a second
-start must reach the first one.
+start must reach the first one; a panel that comes later gets the item.
 
 Usage (under xvfb-run and dbus-run-session):
     window_test.py path/to/zovtray
@@ -16,6 +16,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+from gi.repository import Gio, GLib
 
 zovtray = sys.argv[1]
 work = tempfile.mkdtemp(prefix="zov-window-")
@@ -133,6 +135,47 @@ try:
         fail("windows after a second start: %r" % visible_windows())
     if zov.poll() is not None:
         fail("the first one ended")
+    # A panel comes late (at log-in it starts beside the program): the
+    # item is registered with it, and the window stays.
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    watcher_log = open(os.path.join(work, "watcher.log"), "w")
+    watcher = subprocess.Popen(["status-notifier-watcher"], stdout=watcher_log,
+                               stderr=watcher_log)
+    procs.append(watcher)
+
+    def dbus(name, path, interface, method, args, reply):
+        return bus.call_sync(name, path, interface, method, args,
+                             GLib.VariantType(reply) if reply else None,
+                             Gio.DBusCallFlags.NONE, 5000, None)
+
+    def watcher_up():
+        try:
+            dbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                 "org.freedesktop.DBus.Properties", "Get",
+                 GLib.Variant("(ss)", ("org.kde.StatusNotifierWatcher", "ProtocolVersion")),
+                 "(v)")
+            return True
+        except GLib.Error:
+            return False
+
+    wait_for("the watcher", watcher_up)
+    dbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+         "org.kde.StatusNotifierWatcher", "RegisterStatusNotifierHost",
+         GLib.Variant("(s)", ("org.kde.StatusNotifierHost-%d" % os.getpid(),)), None)
+
+    def items():
+        return dbus("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+                    "org.freedesktop.DBus.Properties", "Get",
+                    GLib.Variant("(ss)", ("org.kde.StatusNotifierWatcher",
+                                          "RegisteredStatusNotifierItems")), "(v)")[0]
+
+    wait_for("the item with the late panel",
+             lambda: any(i.startswith("org.kde.StatusNotifierItem-%d-" % zov.pid)
+                         for i in items()))
+    if "shown as a StatusNotifierItem too" not in open(os.path.join(work, "zovtray.log")).read():
+        fail("the late item was not logged")
+    if visible_windows() != [window]:
+        fail("the window went with the late panel")
     print("window: PASS")
 finally:
     for p in procs:
