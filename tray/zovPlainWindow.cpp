@@ -20,6 +20,15 @@ zovPlainWindow* zovPlainWindow::Attach(wxDialog* dialog)
         gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_NORMAL);
         gtk_window_set_skip_taskbar_hint(window, FALSE);
         gtk_window_set_keep_above(window, FALSE);
+        // The toolkit gives the window manager a dialog's functions and
+        // decorations, without minimising, when the window is realised.
+        dialog->m_gdkFunc |= GDK_FUNC_MINIMIZE;
+        dialog->m_gdkDecor |= GDK_DECOR_MINIMIZE;
+        if (GdkWindow* gdk_window = gtk_widget_get_window(widget)) {
+            gdk_window_set_functions(gdk_window, static_cast<GdkWMFunction>(dialog->m_gdkFunc));
+            gdk_window_set_decorations(gdk_window,
+                                       static_cast<GdkWMDecoration>(dialog->m_gdkDecor));
+        }
     }
     zovPlainWindow* handler = new zovPlainWindow(dialog);
     // Pushed handlers see the close before the dialog's own, which would hide it.

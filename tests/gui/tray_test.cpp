@@ -335,6 +335,8 @@ TEST_F(AppTest, without_a_tray_the_dialog_is_an_ordinary_window_that_stays_reach
     GtkWindow* window = GTK_WINDOW(dialog->GetHandle());
     EXPECT_EQ(GDK_WINDOW_TYPE_HINT_NORMAL, gtk_window_get_type_hint(window));
     EXPECT_FALSE(gtk_window_get_skip_taskbar_hint(window));
+    EXPECT_TRUE(dialog->m_gdkFunc & GDK_FUNC_MINIMIZE) << "the window manager offers minimising";
+    EXPECT_TRUE(dialog->m_gdkDecor & GDK_DECOR_MINIMIZE);
 
     // The close box does not hide it: it could not be brought back.
     wxCloseEvent close(wxEVT_CLOSE_WINDOW, dialog->GetId());

@@ -113,6 +113,10 @@ try:
     kind = xprop(window, "_NET_WM_WINDOW_TYPE")
     if "_NET_WM_WINDOW_TYPE_NORMAL" not in kind:
         fail("not an ordinary window: " + kind)
+    # Functions (second field) with minimise (0x8) and close (0x20).
+    hints = re.search(r"= (0x[0-9a-f]+), (0x[0-9a-f]+),", xprop(window, "_MOTIF_WM_HINTS"))
+    if not hints or int(hints.group(2), 16) & 0x28 != 0x28:
+        fail("no minimise or close box: " + xprop(window, "_MOTIF_WM_HINTS"))
     state = xprop(window, "_NET_WM_STATE")
     for bad in ("_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE"):
         if bad in state:
