@@ -9,6 +9,7 @@
 #include <libdbusmenu-glib/server.h>
 
 #include <wx/app.h>
+#include <wx/intl.h>
 
 #include "zovPictures.h"
 #include "zovTaskBarApp.h"
@@ -83,7 +84,7 @@ enum menu_action
 DbusmenuMenuitem* new_item(const wxString& label, menu_action action)
 {
     DbusmenuMenuitem* item = dbusmenu_menuitem_new();
-    const std::string text = zovtray::dbusmenu_label(zovtray::to_bytes(label));
+    const std::string text = zovtray::dbusmenu_label(zovtray::to_bytes(wxGetTranslation(label)));
     dbusmenu_menuitem_property_set(item, DBUSMENU_MENUITEM_PROP_LABEL, text.c_str());
     g_object_set_data(G_OBJECT(item), action_key, GINT_TO_POINTER(action));
     return item;

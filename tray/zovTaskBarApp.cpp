@@ -4,7 +4,6 @@
 
 #include <gio/gio.h>
 
-#include <wx/dialog.h>
 #include <wx/fileconf.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
