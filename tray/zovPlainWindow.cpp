@@ -36,6 +36,11 @@ zovPlainWindow* zovPlainWindow::Attach(wxDialog* dialog)
     return handler;
 }
 
+bool zovPlainWindow::IsAttached(wxDialog* dialog)
+{
+    return dynamic_cast<zovPlainWindow*>(dialog->GetEventHandler()) != nullptr;
+}
+
 void zovPlainWindow::Detach(wxDialog* dialog)
 {
     if (dynamic_cast<zovPlainWindow*>(dialog->GetEventHandler()))

@@ -14,6 +14,7 @@ public:
     // and must be popped (Detach) before the dialog goes.
     static zovPlainWindow* Attach(wxDialog* dialog);
     static void Detach(wxDialog* dialog);
+    static bool IsAttached(wxDialog* dialog);
 
 private:
     explicit zovPlainWindow(wxDialog* dialog);

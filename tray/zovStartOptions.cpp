@@ -25,19 +25,25 @@ zovStartOptions::zovStartOptions(wxWindow* parent)
                                  wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                                  "ID_CHECKBOX_AUTOSTART");
     sizer->Add(m_autostart, 0, wxALL, 5);
-    if (wxGetApp().GetBackend() == zovtray::tray_backend::window) {
-        // Without a tray the program has no menu: it ends from here.
-        m_exit = new wxButton(this, ID_BUTTON_EXIT, _(zovTrayMenu::label_exit), wxDefaultPosition,
-                              wxDefaultSize, 0, wxDefaultValidator, "ID_BUTTON_EXIT");
-        sizer->Add(m_exit, 0, wxALL, 5);
-        m_exit->Bind(wxEVT_BUTTON, &zovStartOptions::OnExit, this);
-    }
+    // Without a tray the program has no menu: it ends from here.
+    m_exit = new wxButton(this, ID_BUTTON_EXIT, _(zovTrayMenu::label_exit), wxDefaultPosition,
+                          wxDefaultSize, 0, wxDefaultValidator, "ID_BUTTON_EXIT");
+    sizer->Add(m_exit, 0, wxALL, 5);
+    m_exit->Bind(wxEVT_BUTTON, &zovStartOptions::OnExit, this);
+    m_exit->Show(wxGetApp().GetBackend() == zovtray::tray_backend::window);
     SetSizer(sizer);
     sizer->Fit(this);
     sizer->SetSizeHints(this);
 
     m_autostart->Bind(wxEVT_CHECKBOX, &zovStartOptions::OnAutostartClicked, this);
     LoadState();
+}
+
+void zovStartOptions::ShowExitButton()
+{
+    m_exit->Show();
+    // The page was laid out without it.
+    GetParent()->Layout();
 }
 
 void zovStartOptions::LoadState()

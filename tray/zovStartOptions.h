@@ -17,8 +17,10 @@ public:
     void LoadState();
 
     wxCheckBox* GetAutostartBox() const { return m_autostart; }
-    // Null unless the program runs without a tray.
+    // Shown only while the program runs without a tray.
     wxButton* GetExitButton() const { return m_exit; }
+    // The tray went away: the program ends from here now.
+    void ShowExitButton();
 
     static const long ID_CHECKBOX_AUTOSTART;
     static const long ID_BUTTON_EXIT;
@@ -28,5 +30,5 @@ private:
     void OnExit(wxCommandEvent& event);
 
     wxCheckBox* m_autostart;
-    wxButton* m_exit = nullptr;
+    wxButton* m_exit;
 };

@@ -61,6 +61,8 @@ const char* const item_xml =
     " </interface>"
     "</node>";
 
+unsigned grace_ms = 15000;
+
 // Up to 20 tries 250 ms apart: five seconds for a watcher to come up.
 constexpr int register_tries = 20;
 constexpr unsigned retry_ms = 250;
@@ -92,13 +94,14 @@ DbusmenuMenuitem* new_item(const wxString& label, menu_action action)
 
 }  // namespace
 
-zovStatusNotifierItem::zovStatusNotifierItem(GDBusConnection* bus)
+zovStatusNotifierItem::zovStatusNotifierItem(GDBusConnection* bus, std::function<void()> lost)
     : m_bus(G_DBUS_CONNECTION(g_object_ref(bus))),
       m_node(g_dbus_node_info_new_for_xml(item_xml, nullptr)),
       m_cancel(g_cancellable_new()),
       m_menu_server(nullptr),
       m_menu_root(nullptr),
-      m_bus_name(zovtray::item_bus_name(static_cast<long>(::getpid())))
+      m_bus_name(zovtray::item_bus_name(static_cast<long>(::getpid()))),
+      m_lost(std::move(lost))
 {
     static const GDBusInterfaceVTable vtable = {
         &OnMethodCall,
@@ -140,6 +143,8 @@ zovStatusNotifierItem::~zovStatusNotifierItem()
     g_cancellable_cancel(m_cancel);
     if (m_retry_source)
         g_source_remove(m_retry_source);
+    if (m_lost_source)
+        g_source_remove(m_lost_source);
     if (m_watch_id)
         g_bus_unwatch_name(m_watch_id);
     if (m_object_id)
@@ -333,13 +338,34 @@ void zovStatusNotifierItem::OnWatcherAppeared(GDBusConnection*, const char*, con
                                               void* self)
 {
     zovStatusNotifierItem* item = static_cast<zovStatusNotifierItem*>(self);
+    if (item->m_lost_source) {
+        g_source_remove(item->m_lost_source);
+        item->m_lost_source = 0;
+    }
     item->m_tries_left = register_tries;
     item->Register();
 }
 
-void zovStatusNotifierItem::OnWatcherVanished(GDBusConnection*, const char*, void*)
+void zovStatusNotifierItem::OnWatcherVanished(GDBusConnection*, const char*, void* self)
 {
-    // Registered again when a watcher comes back (OnWatcherAppeared).
+    // Registered again when a watcher comes back (OnWatcherAppeared); a
+    // panel that stays away leaves the program out of reach.
+    zovStatusNotifierItem* item = static_cast<zovStatusNotifierItem*>(self);
+    if (item->m_lost && !item->m_lost_source)
+        item->m_lost_source = g_timeout_add(grace_ms, &OnLost, item);
+}
+
+int zovStatusNotifierItem::OnLost(void* self)
+{
+    zovStatusNotifierItem* item = static_cast<zovStatusNotifierItem*>(self);
+    item->m_lost_source = 0;
+    wxTheApp->CallAfter(item->m_lost);
+    return G_SOURCE_REMOVE;
+}
+
+void zovStatusNotifierItem::SetGraceTime(unsigned milliseconds)
+{
+    grace_ms = milliseconds;
 }
 
 void zovStatusNotifierItem::Register()

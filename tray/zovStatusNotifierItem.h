@@ -5,6 +5,7 @@
 // registered with the watcher and registered again whenever the watcher
 // gets a new owner (a panel restart must not lose the item).
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,9 @@ class zovStatusNotifierItem
 public:
     // Exports the item and its menu on the session bus and registers with the
     // watcher whenever one is there.
-    explicit zovStatusNotifierItem(_GDBusConnection* bus);
+    // `lost` runs (on the GUI thread) when the watcher has gone and not come
+    // back within the grace time: nothing shows the item any more.
+    explicit zovStatusNotifierItem(_GDBusConnection* bus, std::function<void()> lost = {});
     ~zovStatusNotifierItem();
     zovStatusNotifierItem(const zovStatusNotifierItem&) = delete;
     zovStatusNotifierItem& operator=(const zovStatusNotifierItem&) = delete;
@@ -42,6 +45,9 @@ public:
     // byte order (A, R, G, B), row by row.
     static std::vector<unsigned char> ArgbPixels(const wxImage& image);
 
+    // How long a panel may take to come back (a restart) before the item counts as lost.
+    static void SetGraceTime(unsigned milliseconds);
+
     static const char* const title;
     static const char* const object_path;
     static const char* const menu_path;
@@ -59,6 +65,7 @@ private:
     static void OnWatcherVanished(_GDBusConnection* connection, const char* name, void* self);
     static void OnRegistered(struct _GObject* source, struct _GAsyncResult* result, void* self);
     static int OnRetry(void* self);
+    static int OnLost(void* self);
     static void OnMenuActivated(_DbusmenuMenuitem* item, unsigned timestamp, void* self);
     static int OnMenuAboutToShow(_DbusmenuMenuitem* item, void* self);
 
@@ -80,6 +87,8 @@ private:
     int m_registrations = 0;
     int m_tries_left = 0;
     unsigned m_retry_source = 0;
+    std::function<void()> m_lost;
+    unsigned m_lost_source = 0;
 
     bool m_working = false;
     wxString m_tooltip;

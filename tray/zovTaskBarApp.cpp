@@ -18,6 +18,7 @@
 #include "zovLateTray.h"
 #include "zovPlainWindow.h"
 #include "zovSingleInstance.h"
+#include "zovStartOptions.h"
 #include "zovTaskBarDialog.h"
 #include "zovTaskBarIcon.h"
 #include "zovTrayProbe.h"
@@ -222,6 +223,20 @@ void zovTaskBarApp::ToggleDialog()
 {
     if (m_dialog)
         ShowDialog(!m_dialog->IsShown());
+}
+
+void zovTaskBarApp::TrayLost()
+{
+    if (!m_dialog || zovPlainWindow::IsAttached(m_dialog))
+        return;
+    std::fprintf(stderr, "zovtray: the StatusNotifierWatcher is gone: shown as an ordinary "
+                         "window\n");
+    m_dialog->Hide();  // the window hints take effect at the next showing
+    zovPlainWindow::Attach(m_dialog);
+    if (zovStartOptions* start = dynamic_cast<zovStartOptions*>(
+            wxWindow::FindWindowByName("ID_PANEL_START", m_dialog)))
+        start->ShowExitButton();
+    ShowDialog(true);
 }
 
 void zovTaskBarApp::RefreshIcon()

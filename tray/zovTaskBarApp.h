@@ -46,6 +46,9 @@ public:
     void ShowDialog(bool show);
     void ToggleDialog();
     void RefreshIcon();
+    // The panel that showed the item is gone for good: the dialog becomes
+    // an ordinary window, so that the program stays in reach.
+    void TrayLost();
 
     zovTaskBarDialog* GetDialog() const { return m_dialog; }
     zovTaskBarIcon* GetIcon() const { return m_icon; }

@@ -32,7 +32,7 @@ zovTaskBarIcon::zovTaskBarIcon(zovtray::tray_backend backend, _GDBusConnection* 
 {
     if (m_backend == zovtray::tray_backend::status_notifier) {
         if (bus)
-            m_item = std::make_unique<zovStatusNotifierItem>(bus);
+            m_item = std::make_unique<zovStatusNotifierItem>(bus, [] { wxGetApp().TrayLost(); });
         else
             m_backend = zovtray::tray_backend::window;
     }
@@ -55,7 +55,7 @@ void zovTaskBarIcon::UseItem(_GDBusConnection* bus)
 {
     if (m_item || !bus)
         return;
-    m_item = std::make_unique<zovStatusNotifierItem>(bus);
+    m_item = std::make_unique<zovStatusNotifierItem>(bus, [] { wxGetApp().TrayLost(); });
     m_backend = zovtray::tray_backend::status_notifier;
     UpdateIcon(true);
 }

@@ -351,7 +351,7 @@ TEST_F(AppTest, without_a_tray_the_dialog_is_an_ordinary_window_that_stays_reach
     // The Options page ends the program.
     zovStartOptions* start = find_child<zovStartOptions>(dialog, "ID_PANEL_START");
     ASSERT_NE(nullptr, start);
-    ASSERT_NE(nullptr, start->GetExitButton());
+    ASSERT_TRUE(start->GetExitButton()->IsShown());
     EXPECT_EQ("E&xit", start->GetExitButton()->GetLabel());
     zovgui::click(start->GetExitButton());
     pump(50);
@@ -367,7 +367,128 @@ TEST_F(AppTest, with_a_tray_the_dialog_keeps_its_ways_and_offers_no_exit_button)
     EXPECT_TRUE(dialog->HasFlag(wxSTAY_ON_TOP));
     zovStartOptions* start = find_child<zovStartOptions>(dialog, "ID_PANEL_START");
     ASSERT_NE(nullptr, start);
-    EXPECT_EQ(nullptr, start->GetExitButton());
+    EXPECT_FALSE(start->GetExitButton()->IsShown());
+}
+
+namespace {
+
+// A StatusNotifierWatcher with a host, on a connection of its own (as the
+// panel's process would have): records the items that register.
+class FakeWatcher
+{
+public:
+    FakeWatcher()
+    {
+        const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        m_bus = g_dbus_connection_new_for_address_sync(
+            address,
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+                                              | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr);
+        static const char* const xml =
+            "<node><interface name='org.kde.StatusNotifierWatcher'>"
+            "<method name='RegisterStatusNotifierItem'><arg type='s' direction='in'/></method>"
+            "<property name='IsStatusNotifierHostRegistered' type='b' access='read'/>"
+            "</interface></node>";
+        m_node = g_dbus_node_info_new_for_xml(xml, nullptr);
+        static const GDBusInterfaceVTable vtable = {&OnCall, &OnGet, nullptr, {nullptr}};
+        m_object = g_dbus_connection_register_object(m_bus, "/StatusNotifierWatcher",
+                                                     m_node->interfaces[0], &vtable, this,
+                                                     nullptr, nullptr);
+        Own(true);
+    }
+    ~FakeWatcher()
+    {
+        g_dbus_connection_unregister_object(m_bus, m_object);
+        g_dbus_node_info_unref(m_node);
+        g_dbus_connection_close_sync(m_bus, nullptr, nullptr);
+        g_object_unref(m_bus);
+    }
+    // Takes or gives up the watcher's name, as a panel starting or ending.
+    void Own(bool own)
+    {
+        GVariant* reply = g_dbus_connection_call_sync(
+            m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            own ? "RequestName" : "ReleaseName",
+            own ? g_variant_new("(su)", "org.kde.StatusNotifierWatcher", 4u)
+                : g_variant_new("(s)", "org.kde.StatusNotifierWatcher"),
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
+        ASSERT_NE(nullptr, reply);
+        g_variant_unref(reply);
+    }
+    std::vector<std::string> registered;
+
+private:
+    static void OnCall(GDBusConnection*, const char*, const char*, const char*, const char*,
+                       GVariant* params, GDBusMethodInvocation* invocation, void* self)
+    {
+        const char* service = nullptr;
+        g_variant_get(params, "(&s)", &service);
+        static_cast<FakeWatcher*>(self)->registered.push_back(service);
+        g_dbus_method_invocation_return_value(invocation, nullptr);
+    }
+    static GVariant* OnGet(GDBusConnection*, const char*, const char*, const char*, const char*,
+                           GError**, void*)
+    {
+        return g_variant_new_boolean(TRUE);
+    }
+    GDBusConnection* m_bus;
+    GDBusNodeInfo* m_node;
+    unsigned m_object;
+};
+
+tray_probe panel_desktop()
+{
+    tray_probe probe;
+    probe.session_bus = probe.watcher = probe.host = probe.x11 = true;
+    return probe;
+}
+
+template <class Test>
+bool pump_until(Test test, int milliseconds = 5000)
+{
+    for (int waited = 0; waited < milliseconds && !test(); waited += 20)
+        pump(20);
+    return test();
+}
+
+}  // namespace
+
+TEST_F(AppTest, the_item_registers_again_with_a_new_panel_and_a_panel_gone_for_good_leaves_a_window)
+{
+    FakeWatcher watcher;
+    DesktopGuard panel(&panel_desktop);
+    Restart();
+    ASSERT_EQ(tray_backend::status_notifier, App().GetBackend());
+    zovStatusNotifierItem* item = App().GetIcon()->GetItem();
+    ASSERT_NE(nullptr, item);
+    ASSERT_TRUE(pump_until([&] { return !watcher.registered.empty(); }));
+    EXPECT_EQ((std::vector<std::string>{item->BusName()}), watcher.registered);
+    EXPECT_EQ(1, item->Registrations());
+    EXPECT_FALSE(App().GetDialog()->IsShown());
+
+    // A panel restart: gone, back within the grace time, registered again.
+    zovStatusNotifierItem::SetGraceTime(600);
+    watcher.Own(false);
+    pump(100);
+    watcher.Own(true);
+    ASSERT_TRUE(pump_until([&] { return item->Registrations() == 2; }));
+    pump(800);
+    EXPECT_FALSE(App().GetDialog()->IsShown()) << "a restart is not a loss";
+
+    // Gone for good: the dialog becomes a window that can be reached and ended.
+    watcher.Own(false);
+    ASSERT_TRUE(pump_until([&] { return App().GetDialog()->IsShown(); }));
+    zovTaskBarDialog* dialog = App().GetDialog();
+    EXPECT_FALSE(dialog->HasFlag(wxSTAY_ON_TOP));
+    EXPECT_EQ(GDK_WINDOW_TYPE_HINT_NORMAL,
+              gtk_window_get_type_hint(GTK_WINDOW(dialog->GetHandle())));
+    zovStartOptions* start = find_child<zovStartOptions>(dialog, "ID_PANEL_START");
+    EXPECT_TRUE(start->GetExitButton()->IsShown());
+    // And the panel, when it comes back after all, gets the item again.
+    watcher.Own(true);
+    EXPECT_TRUE(pump_until([&] { return item->Registrations() == 3; }));
+    zovStatusNotifierItem::SetGraceTime(15000);
 }
 
 TEST_F(AppTest, a_second_start_on_the_same_folder_shows_the_first_ones_dialog)
