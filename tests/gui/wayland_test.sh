@@ -2,7 +2,8 @@
 # End to end: zovtray as a native Wayland client of a headless Weston, with
 # no X display at all. It must start, say why it shows an ordinary window,
 # and map that window (read back from the compositor's scene graph); a second
-# start must reach it over the session bus.
+# start must reach it over the session bus. Then, with a panel on the bus, it
+# must show its item over D-Bus and end from the item's menu.
 # Usage (under dbus-run-session): wayland_test.sh path/to/zovtray
 set -euo pipefail
 
@@ -69,4 +70,48 @@ set -e
 [ "$status" -eq 0 ] || fail "the second start ended with $status"
 ! grep -q "shown as" "$work/second.log" || fail "the second start showed itself"
 kill -0 "$zov_pid" 2>/dev/null || fail "the first zovtray ended after the second start"
+kill "$zov_pid"
+wait "$zov_pid" 2>/dev/null || true
+zov_pid=""
+
+# A panel on the session bus: Debian's watcher, and this script as its host.
+watcher_pid=""
+status-notifier-watcher >"$work/watcher.log" 2>&1 &
+watcher_pid=$!
+trap 'kill $watcher_pid 2>/dev/null || true; cleanup' EXIT
+watcher() {
+  gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher "$@"
+}
+items() {
+  watcher -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
+    RegisteredStatusNotifierItems
+}
+wait_for 100 items || fail "the watcher did not start"
+watcher -m org.kde.StatusNotifierWatcher.RegisterStatusNotifierHost \
+  org.kde.StatusNotifierHost-$$ >/dev/null
+"$zovtray" >"$work/zovtray.log" 2>&1 &
+zov_pid=$!
+registered() { items | grep -q "org.kde.StatusNotifierItem-$zov_pid-"; }
+wait_for 150 registered || fail "the item was not registered"
+grep -q "zovtray: shown as a StatusNotifierItem" "$work/zovtray.log" ||
+  fail "the item was not chosen under Wayland"
+item="org.kde.StatusNotifierItem-$zov_pid-1"
+layout=$(gdbus call --session -d "$item" -o /MenuBar -m com.canonical.dbusmenu.GetLayout 0 'int32 -1' '@as []')
+exit_id=$(grep -oE "\(([0-9]+), \{[^}]*'label': <'E_xit'>" <<<"$layout" | grep -oE '^\([0-9]+' | tr -d '(')
+[ -n "$exit_id" ] || fail "no Exit in the item's menu: $layout"
+gdbus call --session -d "$item" -o /MenuBar -m com.canonical.dbusmenu.Event \
+  "$exit_id" clicked '<"">' 0 >/dev/null
+status=""
+for _ in $(seq 100); do
+  if ! kill -0 "$zov_pid" 2>/dev/null; then
+    set +e
+    wait "$zov_pid"
+    status=$?
+    set -e
+    break
+  fi
+  sleep 0.1
+done
+[ "$status" = 0 ] || fail "after Exit from the item's menu: status '${status:-still running}'"
+zov_pid=""
 echo "wayland: PASS"
