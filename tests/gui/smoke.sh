@@ -136,6 +136,18 @@ xdotool mousemove "$cx" "$cy" click 1
 dialog_hidden() { ! dialog_shown; }
 wait_for 100 dialog_hidden || fail "a second click did not hide the dialog"
 
+# A second start shows the running one's dialog and ends; one icon stays.
+set +e
+timeout 20 "$zovtray" >"$work/second.log" 2>&1
+second=$?
+set -e
+[ "$second" -eq 0 ] || fail "the second start ended with $second: $(cat "$work/second.log")"
+wait_for 100 dialog_shown || fail "a second start did not show the dialog"
+icons=$(xwininfo -root -tree | awk '/"panel" "trayer"/ { inpanel = 1 } inpanel && /"zovtray"/ && !/ZOV - Zovaro/' | wc -l)
+[ "$icons" -eq 1 ] || fail "$icons icons in the notification area"
+xdotool mousemove "$cx" "$cy" click 1
+wait_for 100 dialog_hidden || fail "a click did not hide the dialog again"
+
 # The menu: right click; "s" opens "Switch to" with the recent tasks. A
 # picture of both, then the "Exit" mnemonic.
 xdotool mousemove "$cx" "$cy" click 3
