@@ -3,10 +3,12 @@
 # Usage: scripts/deps.sh run|test|bench
 set -euo pipefail
 
-common="build-essential cmake pkg-config libwxgtk3.2-dev xdg-utils"
+# libgtk-3-dev, libx11-dev: window hints and the X11 tray probe; the D-Bus
+# item's menu is served by libdbusmenu-glib.
+common="build-essential cmake pkg-config libwxgtk3.2-dev libgtk-3-dev libx11-dev libdbusmenu-glib-dev xdg-utils"
 case "${1:-test}" in
   run)   pkgs="$common" ;;
-  test)  pkgs="$common libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime" ;;
+  test)  pkgs="$common libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime dbus-daemon haskell-status-notifier-item-utils python3 python3-gi libglib2.0-bin weston" ;;
   bench) pkgs="$common libbenchmark-dev" ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac

@@ -9,6 +9,7 @@
 #include <wx/sizer.h>
 
 #include "SimpleTimePicker.h"
+#include "zovStartOptions.h"
 #include "zovTaskBarApp.h"
 
 const long OptionsPanel::ID_CHECKBOX1 = wxNewId();
@@ -28,6 +29,7 @@ OptionsPanel::OptionsPanel(wxWindow* parent, wxWindowID id, const wxPoint&, cons
     m_time_picker = new SimpleTimePicker(this, ID_TIMEPICKER);
     row->Add(m_time_picker, 0, wxBOTTOM | wxRIGHT | wxALIGN_CENTER, 5);
     sizer->Add(row, 0, wxALL, 5);
+    sizer->Add(new zovStartOptions(this), 0, wxLEFT | wxRIGHT | wxBOTTOM, 5);
     SetSizer(sizer);
     sizer->Fit(this);
     sizer->SetSizeHints(this);

@@ -1,5 +1,9 @@
 #include "zovTaskBarApp.h"
 
+#include <cstdio>
+
+#include <gio/gio.h>
+
 #include <wx/fileconf.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -11,8 +15,13 @@
 #include <zov/zovKernel.h>
 
 #include "CurrentTaskPanel.h"
+#include "zovLateTray.h"
+#include "zovPlainWindow.h"
+#include "zovSingleInstance.h"
+#include "zovStartOptions.h"
 #include "zovTaskBarDialog.h"
 #include "zovTaskBarIcon.h"
+#include "zovTrayProbe.h"
 #include "zovTrayRules.h"
 
 namespace {
@@ -83,6 +92,18 @@ bool zovTaskBarApp::OnInit()
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
 
     const wxString dir = zovDataDir();
+
+    // One program per user and data folder: a later start shows this one's dialog.
+    m_bus = zovtray::session_bus();
+    m_instance = new zovSingleInstance(m_bus, zovtray::to_bytes(dir),
+                                       [] { wxGetApp().ShowDialog(true); });
+    m_first = m_instance->Result() != zovSingleInstance::Claim::other_shown;
+    if (!m_first) {
+        m_starting = false;
+        CallAfter([this] { ExitMainLoop(); });  // status 0, nothing touched
+        return true;
+    }
+
     MakeDirs(dir);  // a folder that cannot be made shows in the kernel's results
 
     const wxString config_file = zovConfigFile();
@@ -97,11 +118,35 @@ bool zovTaskBarApp::OnInit()
     }
 
     m_kernel = new zovKernel(zovtray::to_bytes(dir));
-    m_icon = new zovTaskBarIcon();
+
+    auto* probe_override = zovtray::probe_override();
+    const zovtray::tray_probe probe =
+        probe_override ? probe_override() : zovtray::probe_tray(m_bus);
+    m_backend = zovtray::choose_backend(probe);
+    std::fprintf(stderr, "%s\n", zovtray::backend_log_line(m_backend, probe).c_str());
+
+    m_icon = new zovTaskBarIcon(m_backend, m_bus);
+    m_backend = m_icon->GetBackend();
     m_dialog = new zovTaskBarDialog(nullptr, wxID_ANY);
     SetTopWindow(m_dialog);
+    if (m_backend == zovtray::tray_backend::window) {
+        zovPlainWindow::Attach(m_dialog);
+        // A panel that comes later (at log-in it starts beside us) gets the
+        // item too; the window stays as it is.
+        if (m_bus)
+            m_late_tray = new zovLateTray(m_bus, [this] {
+                if (!m_icon)
+                    return;
+                m_icon->UseItem(m_bus);
+                std::fprintf(stderr, "zovtray: a StatusNotifierWatcher with a host came: "
+                                     "shown as a StatusNotifierItem too\n");
+            });
+    }
 
     m_starting = false;
+    // Without a tray the window is the program: shown from the start.
+    if (m_backend == zovtray::tray_backend::window)
+        ShowDialog(true);
     return true;
 }
 
@@ -115,6 +160,7 @@ void zovTaskBarApp::Exit()
     }
     if (m_dialog) {
         CurrentTaskPanel::StopTimer();
+        zovPlainWindow::Detach(m_dialog);
         m_dialog->Destroy();
         m_dialog = nullptr;
     }
@@ -124,10 +170,20 @@ void zovTaskBarApp::Exit()
 
 int zovTaskBarApp::OnExit()
 {
+    delete m_late_tray;
+    m_late_tray = nullptr;
     // The icon and the dialog go first: nothing may reach the kernel after it.
     DeletePendingObjects();
     delete m_kernel;
     m_kernel = nullptr;
+    // The name goes last: a start from now on runs on its own.
+    delete m_instance;
+    m_instance = nullptr;
+    if (m_bus) {
+        g_dbus_connection_flush_sync(m_bus, nullptr, nullptr);
+        g_object_unref(m_bus);
+        m_bus = nullptr;
+    }
     {
         wxLogNull quiet;  // nothing is left to show a failed flush in
         delete m_config;
@@ -153,6 +209,8 @@ void zovTaskBarApp::ShowDialog(bool show)
     if (show) {
         m_dialog->ShowCurrentPage(true);
         m_dialog->Show(true);
+        if (m_dialog->IsIconized())
+            m_dialog->Iconize(false);
         m_dialog->Raise();
     }
     else {
@@ -165,6 +223,20 @@ void zovTaskBarApp::ToggleDialog()
 {
     if (m_dialog)
         ShowDialog(!m_dialog->IsShown());
+}
+
+void zovTaskBarApp::TrayLost()
+{
+    if (!m_dialog || zovPlainWindow::IsAttached(m_dialog))
+        return;
+    std::fprintf(stderr, "zovtray: the StatusNotifierWatcher is gone: shown as an ordinary "
+                         "window\n");
+    m_dialog->Hide();  // the window hints take effect at the next showing
+    zovPlainWindow::Attach(m_dialog);
+    if (zovStartOptions* start = dynamic_cast<zovStartOptions*>(
+            wxWindow::FindWindowByName("ID_PANEL_START", m_dialog)))
+        start->ShowExitButton();
+    ShowDialog(true);
 }
 
 void zovTaskBarApp::RefreshIcon()

@@ -7,7 +7,12 @@
 #include <wx/app.h>
 #include <wx/string.h>
 
+#include "zovTrayChoice.h"
+
+struct _GDBusConnection;
 class wxFileConfig;
+class zovLateTray;
+class zovSingleInstance;
 class zovKernel;
 class zovTaskBarDialog;
 class zovTaskBarIcon;
@@ -41,9 +46,17 @@ public:
     void ShowDialog(bool show);
     void ToggleDialog();
     void RefreshIcon();
+    // The panel that showed the item is gone for good: the dialog becomes
+    // an ordinary window, so that the program stays in reach.
+    void TrayLost();
 
     zovTaskBarDialog* GetDialog() const { return m_dialog; }
     zovTaskBarIcon* GetIcon() const { return m_icon; }
+    // Where the program shows itself, chosen at start-up.
+    zovtray::tray_backend GetBackend() const { return m_backend; }
+    // False when another program had the data folder: this one only asked
+    // it to show its dialog and ends.
+    bool IsFirstInstance() const { return m_first; }
 
     static constexpr long default_auto_logout = -61200;  // 17:00, switched off
 
@@ -55,6 +68,11 @@ private:
     wxFileConfig* m_config;
     long m_auto_logout;
     std::list<wxString> m_recent_tasks;
+    _GDBusConnection* m_bus = nullptr;
+    zovSingleInstance* m_instance = nullptr;
+    zovLateTray* m_late_tray = nullptr;
+    zovtray::tray_backend m_backend = zovtray::tray_backend::xembed;
+    bool m_first = true;
 };
 
 wxDECLARE_APP(zovTaskBarApp);

@@ -6,7 +6,9 @@
 #include <zov/zovKernel.h>
 
 #include "zovPictures.h"
+#include "zovStatusNotifierItem.h"
 #include "zovTaskBarApp.h"
+#include "zovTrayMenu.h"
 #include "zovTrayRules.h"
 
 // Defined before the event table below, which reads them at start-up.
@@ -25,8 +27,17 @@ wxBEGIN_EVENT_TABLE(zovTaskBarIcon, wxTaskBarIcon)
 wxEND_EVENT_TABLE()
 // clang-format on
 
-zovTaskBarIcon::zovTaskBarIcon()
+zovTaskBarIcon::zovTaskBarIcon(zovtray::tray_backend backend, _GDBusConnection* bus)
+    : m_backend(backend)
 {
+    if (m_backend == zovtray::tray_backend::status_notifier) {
+        if (bus)
+            m_item = std::make_unique<zovStatusNotifierItem>(bus, [] { wxGetApp().TrayLost(); });
+        else
+            m_backend = zovtray::tray_backend::window;
+    }
+    for (const long id : zovTrayMenu::TaskIds())
+        Bind(wxEVT_MENU, &zovTaskBarIcon::OnMenuTask, this, static_cast<int>(id));
     m_last_update.set_local_time();
     UpdateIcon(true);
     m_timer.SetOwner(this, ID_ICON_TIMER);
@@ -36,7 +47,17 @@ zovTaskBarIcon::zovTaskBarIcon()
 zovTaskBarIcon::~zovTaskBarIcon()
 {
     m_timer.Stop();
+    m_item.reset();
     RemoveIcon();
+}
+
+void zovTaskBarIcon::UseItem(_GDBusConnection* bus)
+{
+    if (m_item || !bus)
+        return;
+    m_item = std::make_unique<zovStatusNotifierItem>(bus, [] { wxGetApp().TrayLost(); });
+    m_backend = zovtray::tray_backend::status_notifier;
+    UpdateIcon(true);
 }
 
 void zovTaskBarIcon::UpdateIcon(bool force)
@@ -56,20 +77,54 @@ void zovTaskBarIcon::UpdateIcon(bool force)
     const zovCurrent& current = kernel->current();
     m_tooltip = zovtray::tooltip_text(current, now);
     m_working = current.active();
-    const wxIcon picture = zovPictureIcon(m_working ? zovPicture::working : zovPicture::sleeping);
-    if (SetIcon(picture, m_tooltip))
+    switch (m_backend) {
+    case zovtray::tray_backend::xembed: {
+        const wxIcon picture =
+            zovPictureIcon(m_working ? zovPicture::working : zovPicture::sleeping);
+        if (SetIcon(picture, m_tooltip))
+            m_last_update = now;
+        else
+            wxMessageBox("Could not set new icon.", "Message", wxOK | wxCENTRE, nullptr);
+        break;
+    }
+    case zovtray::tray_backend::status_notifier: {
+        // The recent tasks change only with the state or through a forced
+        // update (a switch, a correction): the minute's tick renews only the
+        // running line instead of reading the whole log again.
+        const std::string state = current.task() + (m_working ? " ACTIVE" : " INACTIVE");
+        zovtray::tray_menu menu;
+        if (force || state != m_item_state) {
+            menu = zovTrayMenu::Read();
+            m_item_state = state;
+        }
+        else {
+            menu = m_item->Menu();
+            menu.status = zovtray::menu_status(current, now);
+        }
+        // The same update signals the panel: NewIcon, NewToolTip, a new menu.
+        m_item->Update(m_working, m_tooltip, menu);
         m_last_update = now;
-    else
-        wxMessageBox("Could not set new icon.", "Message", wxOK | wxCENTRE, nullptr);
+        break;
+    }
+    case zovtray::tray_backend::window:
+        m_last_update = now;
+        break;
+    }
 }
 
 wxMenu* zovTaskBarIcon::CreatePopupMenu()
 {
-    wxMenu* menu = new wxMenu;
-    menu->Append(ID_MENU_OPEN, _("&Open ZOV"), wxEmptyString);
-    menu->AppendSeparator();
-    menu->Append(ID_MENU_EXIT, _("E&xit"), wxEmptyString);
-    return menu;
+    const zovtray::tray_menu menu = zovTrayMenu::Read();
+    m_menu_tasks = menu.tasks;
+    return zovTrayMenu::MakeMenu(menu);
+}
+
+void zovTaskBarIcon::OnMenuTask(wxCommandEvent& event)
+{
+    const std::vector<long>& ids = zovTrayMenu::TaskIds();
+    for (std::size_t i = 0; i < ids.size() && i < m_menu_tasks.size(); ++i)
+        if (ids[i] == event.GetId())
+            zovTrayMenu::SwitchTo(m_menu_tasks[i]);
 }
 
 void zovTaskBarIcon::OnMenuOpen(wxCommandEvent&)

@@ -201,12 +201,12 @@ TEST_F(AppTest, the_current_page_timer_runs_only_while_its_tab_is_selected)
 TEST_F(AppTest, the_menu_offers_open_and_exit)
 {
     wxMenu* menu = App().GetIcon()->CreatePopupMenu();
-    ASSERT_EQ(3u, menu->GetMenuItemCount());
-    EXPECT_EQ("&Open ZOV", menu->FindItemByPosition(0)->GetItemLabel());
-    EXPECT_EQ(zovTaskBarIcon::ID_MENU_OPEN, menu->FindItemByPosition(0)->GetId());
-    EXPECT_TRUE(menu->FindItemByPosition(1)->IsSeparator());
-    EXPECT_EQ("E&xit", menu->FindItemByPosition(2)->GetItemLabel());
-    EXPECT_EQ(zovTaskBarIcon::ID_MENU_EXIT, menu->FindItemByPosition(2)->GetId());
+    ASSERT_EQ(5u, menu->GetMenuItemCount());
+    EXPECT_EQ("&Open ZOV", menu->FindItemByPosition(1)->GetItemLabel());
+    EXPECT_EQ(zovTaskBarIcon::ID_MENU_OPEN, menu->FindItemByPosition(1)->GetId());
+    EXPECT_TRUE(menu->FindItemByPosition(3)->IsSeparator());
+    EXPECT_EQ("E&xit", menu->FindItemByPosition(4)->GetItemLabel());
+    EXPECT_EQ(zovTaskBarIcon::ID_MENU_EXIT, menu->FindItemByPosition(4)->GetId());
     delete menu;
 }
 

@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/log.h>
 
 #include "gui_support.h"
+#include "zovTrayProbe.h"
 
 wxIMPLEMENT_APP_NO_MAIN(zovTaskBarApp);
 
@@ -40,6 +43,10 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", (scratch.path() + "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (scratch.path() + "config").c_str(), 1);
 
+    // The tests build the program as it runs in an X11 notification area,
+    // unless a test asks for another desktop.
+    zovtray::set_probe_override(&zovgui::xembed_desktop);
+
     wxSetAssertHandler(fail_on_assert);
     base_app = new zovTaskBarApp;
     wxApp::SetInstance(base_app);
@@ -50,6 +57,13 @@ int main(int argc, char** argv)
     // Log messages to stderr, never into a dialog that would wait for a click.
     delete wxLog::SetActiveTarget(new wxLogStderr);
     zovgui::install_answering_hook();
+
+    // Run the toolkit's idle work of the start-up now, under the application
+    // that queued it: a test that lets GLib dispatch would else run it under
+    // its own application object, and the first one would later remove a
+    // source that is gone.
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
 
     const int result = RUN_ALL_TESTS();
     wxEntryCleanup();

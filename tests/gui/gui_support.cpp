@@ -8,6 +8,7 @@
 #include <wx/msgdlg.h>
 
 #include "zovTaskBarIcon.h"
+#include "zovTrayProbe.h"
 
 namespace zovgui {
 
@@ -112,6 +113,32 @@ void AppTest::Restart()
 {
     m_app.reset();
     m_app = std::make_unique<RunningApp>();
+}
+
+zovtray::tray_probe xembed_desktop()
+{
+    zovtray::tray_probe probe;
+    probe.x11 = true;
+    probe.xembed_tray = true;
+    return probe;
+}
+
+zovtray::tray_probe trayless_desktop()
+{
+    zovtray::tray_probe probe;
+    probe.session_bus = true;
+    probe.x11 = true;
+    return probe;
+}
+
+DesktopGuard::DesktopGuard(zovtray::tray_probe (*probe)())
+{
+    zovtray::set_probe_override(probe);
+}
+
+DesktopGuard::~DesktopGuard()
+{
+    zovtray::set_probe_override(&xembed_desktop);
 }
 
 void click(wxWindow* control, wxEventType type)

@@ -14,6 +14,7 @@
 
 #include "test_support.h"
 #include "zovTaskBarApp.h"
+#include "zovTrayChoice.h"
 
 namespace zovgui {
 
@@ -24,6 +25,20 @@ struct recorded_box
     wxString caption;
     long style = 0;
     bool had_parent = false;
+};
+
+// Desktops for the tray probe: an X11 notification area, no tray at all.
+zovtray::tray_probe xembed_desktop();
+zovtray::tray_probe trayless_desktop();
+
+// While it lives, applications started see the given desktop.
+class DesktopGuard
+{
+public:
+    explicit DesktopGuard(zovtray::tray_probe (*probe)());
+    ~DesktopGuard();
+    DesktopGuard(const DesktopGuard&) = delete;
+    DesktopGuard& operator=(const DesktopGuard&) = delete;
 };
 
 // The application object that initialised the toolkit for the whole run.

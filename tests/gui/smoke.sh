@@ -136,7 +136,31 @@ xdotool mousemove "$cx" "$cy" click 1
 dialog_hidden() { ! dialog_shown; }
 wait_for 100 dialog_hidden || fail "a second click did not hide the dialog"
 
-# The menu: right click, then the "Exit" mnemonic.
+# A second start shows the running one's dialog and ends; one icon stays.
+set +e
+timeout 20 "$zovtray" >"$work/second.log" 2>&1
+second=$?
+set -e
+[ "$second" -eq 0 ] || fail "the second start ended with $second: $(cat "$work/second.log")"
+wait_for 100 dialog_shown || fail "a second start did not show the dialog"
+icons=$(xwininfo -root -tree | awk '/"panel" "trayer"/ { inpanel = 1 } inpanel && /"zovtray"/ && !/ZOV - Zovaro/' | wc -l)
+[ "$icons" -eq 1 ] || fail "$icons icons in the notification area"
+xdotool mousemove "$cx" "$cy" click 1
+wait_for 100 dialog_hidden || fail "a click did not hide the dialog again"
+
+# The menu: right click; "s" opens "Switch to" with the recent tasks. A
+# picture of both, then the "Exit" mnemonic.
+xdotool mousemove "$cx" "$cy" click 3
+sleep 0.5
+xdotool key s
+sleep 0.5
+alive
+import -window root -crop 520x260+$((cx - 440 > 0 ? cx - 440 : 0))+0 +repage "$out/menu.png" ||
+  fail "no screenshot"
+xdotool key Escape
+sleep 0.2
+xdotool key Escape
+sleep 0.3
 xdotool mousemove "$cx" "$cy" click 3
 sleep 0.5
 xdotool key x
@@ -164,7 +188,9 @@ grep -q "^Review " "$data/HOURS.TSK" || fail "the recorded sessions of the week 
 # The session runs on after the exit.
 logged_in || fail "the running session did not survive the exit: $(cat "$state")"
 [ ! -e "$HOME/.Zovaro" ] || fail "a classic settings file ~/.Zovaro appeared"
-if grep -q . "$work/zovtray.log"; then
+grep -q "zovtray: shown in the X11 notification area" "$work/zovtray.log" ||
+  fail "the choice of the X11 icon was not logged: $(cat "$work/zovtray.log")"
+if grep -v "zovtray: shown in the X11" "$work/zovtray.log" | grep -q .; then
   echo "smoke: zovtray wrote:" >&2
   cat "$work/zovtray.log" >&2
 fi
