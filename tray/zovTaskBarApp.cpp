@@ -4,6 +4,7 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/tokenzr.h>
 #include <wx/utils.h>
@@ -93,7 +94,9 @@ bool zovTaskBarApp::OnInit()
                                     wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE);
         // Reading must not store the default.
         m_config->SetRecordDefaults(false);
-        m_auto_logout = m_config->ReadLong(auto_logout_key, default_auto_logout);
+        // A value beyond one day reads as switched off, like the default.
+        m_auto_logout = zovtray::usable_auto_logout(
+            m_config->ReadLong(auto_logout_key, default_auto_logout));
     }
 
     m_kernel = new zovKernel(zovtray::to_bytes(dir));
@@ -139,11 +142,18 @@ int zovTaskBarApp::OnExit()
 void zovTaskBarApp::SetAutoLogout(long value)
 {
     m_auto_logout = value;
-    if (m_config) {
-        wxLogNull quiet;  // the result of the write is not looked at
-        m_config->Write(auto_logout_key, value);
-        m_config->Flush();  // written at once, as the store would on its own
+    if (!m_config)
+        return;
+    bool written = false;
+    {
+        wxLogNull quiet;  // the box below says it once, in words
+        written = m_config->Write(auto_logout_key, value) && m_config->Flush();
     }
+    // Said once per value: the pointer leaving the page stores it again.
+    if (!written && m_unsaved_auto_logout != value)
+        wxMessageBox(zovtray::setting_failed_message(zovConfigFile()), "Options",
+                     wxOK | wxICON_ERROR | wxCENTRE, nullptr);
+    m_unsaved_auto_logout = written ? unsaved_none : value;
 }
 
 void zovTaskBarApp::ShowDialog(bool show)

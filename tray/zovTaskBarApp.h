@@ -36,6 +36,8 @@ public:
     zovKernel* GetKernel() const { return m_kernel; }
     bool IsStarting() const { return m_starting; }
     long GetAutoLogout() const { return m_auto_logout; }
+    // Keeps the value and stores it at once; a failed write is said in a box
+    // naming the settings file (once per value).
     void SetAutoLogout(long value);
     std::list<wxString>& GetRecentTasks() { return m_recent_tasks; }
     void ShowDialog(bool show);
@@ -43,6 +45,8 @@ public:
     void RefreshIcon();
 
     zovTaskBarDialog* GetDialog() const { return m_dialog; }
+    // The settings store, for what the windows keep (the dialog's size).
+    wxFileConfig* GetConfig() const { return m_config; }
     zovTaskBarIcon* GetIcon() const { return m_icon; }
 
     static constexpr long default_auto_logout = -61200;  // 17:00, switched off
@@ -54,6 +58,9 @@ private:
     zovKernel* m_kernel;
     wxFileConfig* m_config;
     long m_auto_logout;
+    // The value whose write failed and was reported, so that it is reported once.
+    static constexpr long unsaved_none = 1L << 30;
+    long m_unsaved_auto_logout = unsaved_none;
     std::list<wxString> m_recent_tasks;
 };
 

@@ -5,6 +5,7 @@
 
 #include <zov/zovKernel.h>
 
+#include "CurrentTaskPanel.h"
 #include "zovPictures.h"
 #include "zovTaskBarApp.h"
 #include "zovTrayRules.h"
@@ -50,8 +51,7 @@ void zovTaskBarIcon::UpdateIcon(bool force)
     zovKernel* kernel = app.GetKernel();
     if (!kernel)
         return;
-    if (zovtray::auto_logout_due(app.GetAutoLogout(), now))
-        kernel->logout();  // an unwritable folder shows in the state read next
+    const bool logged_out = zovtray::apply_auto_logout(*kernel, app.GetAutoLogout(), now);
 
     const zovCurrent& current = kernel->current();
     m_tooltip = zovtray::tooltip_text(current, now);
@@ -61,6 +61,9 @@ void zovTaskBarIcon::UpdateIcon(bool force)
         m_last_update = now;
     else
         wxMessageBox("Could not set new icon.", "Message", wxOK | wxCENTRE, nullptr);
+    // The page, when shown, says the same as the icon at once.
+    if (logged_out)
+        CurrentTaskPanel::RefreshStatusIfShown();
 }
 
 wxMenu* zovTaskBarIcon::CreatePopupMenu()

@@ -21,6 +21,7 @@ public:
     const vu_datetime& GetLastUpdate() const { return m_last_update; }
     // Whether the working (green) picture is shown.
     bool ShowsWorking() const { return m_working; }
+    wxTimer& GetTimer() { return m_timer; }
 
     static const long ID_MENU_OPEN;
     static const long ID_MENU_EXIT;

@@ -9,6 +9,7 @@
 #include "zovTaskBarIcon.h"
 
 using zovgui::AppTest;
+using zovtest::at;
 using zovtest::FixedClock;
 using zovtest::TzGuard;
 
@@ -25,6 +26,24 @@ protected:
         Icon().ProcessEvent(move);
     }
     bool Active() const { return Kernel().current().active(); }
+    // One tick of the icon's minute timer.
+    void Tick()
+    {
+        wxTimerEvent tick(Icon().GetTimer());
+        Icon().ProcessEvent(tick);
+    }
+    std::vector<std::string> Hours() const
+    {
+        return zovgui::data_lines(Kernel().dir() + "HOURS.TSK");
+    }
+    std::vector<std::string> Stamps() const
+    {
+        return zovgui::data_lines(Kernel().dir() + "LOGINOUT.TSK");
+    }
+    static std::string line(const std::string& task, const char* begin, const char* end)
+    {
+        return zovSession(task, at(begin), at(end)).to_file_string();
+    }
 
     TzGuard m_tz;
     FixedClock m_clock;
@@ -62,32 +81,24 @@ TEST_F(IconTest, working_tooltip_shows_the_hours_since_the_session_began)
     EXPECT_EQ("Alpha - Working 1.5h", Icon().GetTooltip());
 }
 
-TEST_F(IconTest, the_timer_update_logs_out_inside_the_window_after_the_set_time)
+TEST_F(IconTest, the_timer_update_closes_the_session_at_exactly_the_log_out_time)
 {
     App().SetAutoLogout(17 * 3600);
     ASSERT_TRUE(Kernel().login("Alpha"));
 
-    m_clock.set("2026-03-13T17:00:00");
-    Icon().UpdateIcon(false);
-    EXPECT_TRUE(Active()) << "17:00:00 exactly is not yet inside";
+    m_clock.set("2026-03-13T16:59:59");
+    Tick();
+    EXPECT_TRUE(Active());
 
+    // However late the minute timer comes, the session ends at 17:00:00.
     m_clock.set("2026-03-13T17:00:40");
-    Icon().UpdateIcon(false);
+    Tick();
     EXPECT_FALSE(Active());
     EXPECT_EQ("Alpha - Sleeping", Icon().GetTooltip());
-    ASSERT_EQ(1u, zovgui::data_lines(Kernel().dir() + "HOURS.TSK").size());
-
-    // Logged in again at 17:01:10: the next update before 17:02:00 logs out again.
-    m_clock.set("2026-03-13T17:01:10");
-    ASSERT_TRUE(Kernel().login("Beta"));
-    m_clock.set("2026-03-13T17:01:59");
-    Icon().UpdateIcon(false);
-    EXPECT_FALSE(Active());
-
-    ASSERT_TRUE(Kernel().login("Gamma"));
-    m_clock.set("2026-03-13T17:02:00");
-    Icon().UpdateIcon(true);
-    EXPECT_TRUE(Active()) << "17:02:00 is past the window";
+    EXPECT_FALSE(Icon().ShowsWorking());
+    EXPECT_EQ(std::vector<std::string>{line("Alpha", "2026-03-13T16:00:00", "2026-03-13T17:00:00")},
+              Hours());
+    EXPECT_EQ("LOGOUT " + at("2026-03-13T17:00:00").to_readable_datetime_string(), Stamps().back());
 }
 
 TEST_F(IconTest, no_log_out_at_zero_or_when_switched_off)
@@ -103,12 +114,19 @@ TEST_F(IconTest, no_log_out_at_zero_or_when_switched_off)
     }
 }
 
-TEST_F(IconTest, the_start_up_update_runs_the_log_out_check)
+TEST_F(IconTest, a_session_left_running_at_exit_is_closed_at_the_log_out_time_on_start_up)
 {
     App().SetAutoLogout(17 * 3600);
     ASSERT_TRUE(Kernel().login("Alpha"));
-    m_clock.set("2026-03-13T17:01:00");
+    // The program ends at 16:30 and starts again the next morning.
+    m_clock.set("2026-03-13T16:30:00");
+    Restart();
+    EXPECT_TRUE(Active());
+    m_clock.set("2026-03-14T08:15:00");
     Restart();
     EXPECT_FALSE(Active());
     EXPECT_EQ("Alpha - Sleeping", Icon().GetTooltip());
+    EXPECT_EQ(std::vector<std::string>{line("Alpha", "2026-03-13T16:00:00", "2026-03-13T17:00:00")},
+              Hours());
+    EXPECT_EQ("LOGOUT " + at("2026-03-13T17:00:00").to_readable_datetime_string(), Stamps().back());
 }
