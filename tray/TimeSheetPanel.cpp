@@ -147,6 +147,9 @@ TimeSheetPanel::TimeSheetPanel(wxWindow* parent, wxWindowID id, const wxPoint&, 
     SetSizer(page);
     page->Fit(this);
     page->SetSizeHints(this);
+    // The grid first in the tab order: opening the page focuses it rather
+    // than the year, whose text GTK would select for typing to replace.
+    m_grid->MoveBeforeInTabOrder(year_box->GetStaticBox());
 
     // Filled when first shown, not here.
     m_date_picker->SetValue(now_for_picker());

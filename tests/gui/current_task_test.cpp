@@ -416,3 +416,24 @@ TEST_F(CurrentTaskTest, after_sleeping_through_the_log_out_time_every_check_clos
         EXPECT_EQ(App().GetKernel()->current().active(), App().GetIcon()->ShowsWorking());
     }
 }
+
+TEST_F(CurrentTaskTest, blanks_and_tabs_around_a_typed_name_are_trimmed)
+{
+    Type("Delta ");
+    click(m_page->GetLoginButton());
+    EXPECT_EQ("Delta", App().GetKernel()->current().task());
+    EXPECT_EQ("Working 0.0h", Label(m_page->GetStatusText()));
+
+    m_clock.advance(600);
+    Type("\tEcho \t");
+    click(m_page->GetApplyNextButton());
+    EXPECT_EQ("Echo", App().GetKernel()->current().task());
+    EXPECT_EQ("Echo", Label(m_page->GetTaskText()));
+    EXPECT_EQ(std::vector<wxString>{"Delta"}, list_items(m_page->GetRecentList()));
+
+    // Blanks only: as empty as an empty field, nothing happens.
+    Type("  ");
+    click(m_page->GetApplyNextButton());
+    EXPECT_EQ("Echo", App().GetKernel()->current().task());
+    EXPECT_TRUE(zovgui::take_boxes().empty());
+}

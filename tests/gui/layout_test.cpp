@@ -226,3 +226,17 @@ TEST_F(LayoutTest, the_main_dialog_keeps_the_size_the_user_gave_it_across_a_rest
     EXPECT_EQ(bigger, Dialog().GetSize());
     App().ShowDialog(false);
 }
+
+TEST_F(LayoutTest, opening_the_time_sheet_page_leaves_the_year_unselected)
+{
+    App().ShowDialog(true);
+    settle();
+    Select(1);
+    Select(0);
+    Select(1);
+    GtkEditable* year = GTK_EDITABLE(SheetPage()->GetYearSpin()->GetHandle());
+    int start = 0, end = 0;
+    EXPECT_FALSE(gtk_editable_get_selection_bounds(year, &start, &end))
+        << "typing would replace the year; selected " << start << " to " << end;
+    App().ShowDialog(false);
+}
