@@ -15,3 +15,4 @@
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
+#include <zov/zovWeekFigures.h>
