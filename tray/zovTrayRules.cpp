@@ -76,7 +76,7 @@ bool apply_auto_logout(zovKernel& kernel, long setting, const vu_datetime& now)
     if (due.is_not_a_date_time())
         return false;
     // A failed write shows in the state read back next.
-    return kernel.logout(); // MERGE: logout(due)
+    return kernel.logout(due);
 }
 
 bool icon_update_due(bool force, bool never_updated, const vu_datetime& now,
