@@ -35,6 +35,7 @@
 #include "wxEasyGrid.h"
 #include "wxNotebookAuto.h"
 #include "zovTaskBarDialog.h"
+#include "zovTaskBarIcon.h"
 
 using zovgui::AppTest;
 using zovgui::click;
@@ -702,4 +703,16 @@ TEST_F(TimeSheetPageTest, view_hands_the_chosen_path_to_the_opener_as_one_argume
     EXPECT_EQ("argc=1\n[" + chosen + "]\n", record);
     for (const char* name : {"pwned", "pwned2", "pwned3"})
         EXPECT_FALSE(zovtest::exists(cwd + name)) << name;
+}
+
+TEST_F(TimeSheetPageTest, a_session_the_daily_log_out_should_have_ended_counts_up_to_that_time)
+{
+    // Running since 16:00 yesterday; the computer slept through 17:00.
+    App().SetAutoLogout(17 * 3600);
+    zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
+                        "K " + at("2026-03-12T16:00:00").to_readable_datetime_string() + " ACTIVE\n");
+    m_page->FillGrid();
+    EXPECT_EQ((std::vector<std::string>{"", "", "", "1.0", "", "", "", "1.0"}), Row(0));
+    EXPECT_FALSE(Kernel().current().active());
+    EXPECT_EQ("K - Sleeping", App().GetIcon()->GetTooltip());
 }
