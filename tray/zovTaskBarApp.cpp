@@ -12,6 +12,7 @@
 #include <zov/zovKernel.h>
 
 #include "CurrentTaskPanel.h"
+#include "zovResumeWatch.h"
 #include "zovTaskBarDialog.h"
 #include "zovTaskBarIcon.h"
 #include "zovTrayRules.h"
@@ -101,6 +102,7 @@ bool zovTaskBarApp::OnInit()
 
     m_kernel = new zovKernel(zovtray::to_bytes(dir));
     m_icon = new zovTaskBarIcon();
+    m_resume_watch = new zovResumeWatch([this] { RefreshIcon(); });
     m_dialog = new zovTaskBarDialog(nullptr, wxID_ANY);
     SetTopWindow(m_dialog);
 
@@ -128,6 +130,8 @@ void zovTaskBarApp::Exit()
 int zovTaskBarApp::OnExit()
 {
     // The icon and the dialog go first: nothing may reach the kernel after it.
+    delete m_resume_watch;
+    m_resume_watch = nullptr;
     DeletePendingObjects();
     delete m_kernel;
     m_kernel = nullptr;

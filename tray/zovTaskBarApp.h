@@ -11,6 +11,7 @@ class wxFileConfig;
 class zovKernel;
 class zovTaskBarDialog;
 class zovTaskBarIcon;
+class zovResumeWatch;
 
 // Makes sure the folder exists, creating each missing folder along the path
 // (mode 0700: working hours are private). False when a folder could not be made.
@@ -48,6 +49,7 @@ public:
     // The settings store, for what the windows keep (the dialog's size).
     wxFileConfig* GetConfig() const { return m_config; }
     zovTaskBarIcon* GetIcon() const { return m_icon; }
+    zovResumeWatch* GetResumeWatch() const { return m_resume_watch; }
 
     static constexpr long default_auto_logout = -61200;  // 17:00, switched off
 
@@ -62,6 +64,8 @@ private:
     static constexpr long unsaved_none = 1L << 30;
     long m_unsaved_auto_logout = unsaved_none;
     std::list<wxString> m_recent_tasks;
+    // On waking from sleep the icon updates, and with it the daily log-out check.
+    zovResumeWatch* m_resume_watch = nullptr;
 };
 
 wxDECLARE_APP(zovTaskBarApp);

@@ -63,6 +63,8 @@ int main(int argc, char** argv)
     setenv("HOME", scratch.path().c_str(), 1);
     setenv("XDG_DATA_HOME", (scratch.path() + "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (scratch.path() + "config").c_str(), 1);
+    // Never the machine's own system bus: tests that want one bring their own.
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zov-test-no-bus", 1);
 
     wxSetAssertHandler(fail_on_assert);
     base_app = new zovTaskBarApp;

@@ -1,11 +1,18 @@
 // The tray icon: tooltip and picture, the five-second gate, the daily
 // automatic log-out, all under a fixed clock.
 
+#include <gio/gio.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include <zovkernel.h>
 
 #include "gui_support.h"
+#include "zovResumeWatch.h"
 #include "zovTaskBarIcon.h"
 
 using zovgui::AppTest;
@@ -129,4 +136,102 @@ TEST_F(IconTest, a_session_left_running_at_exit_is_closed_at_the_log_out_time_on
     EXPECT_EQ(std::vector<std::string>{line("Alpha", "2026-03-13T16:00:00", "2026-03-13T17:00:00")},
               Hours());
     EXPECT_EQ("LOGOUT " + at("2026-03-13T17:00:00").to_readable_datetime_string(), Stamps().back());
+}
+
+namespace {
+
+// A private message bus standing in for the system bus, for the life of the object.
+class PrivateSystemBus
+{
+public:
+    PrivateSystemBus()
+    {
+        const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        m_had_session = session != nullptr;
+        m_session = session ? session : "";
+        const char* system = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+        m_system = system ? system : "";
+        m_bus = g_test_dbus_new(G_TEST_DBUS_NONE);
+        g_test_dbus_up(m_bus);
+        m_address = g_test_dbus_get_bus_address(m_bus);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.c_str(), 1);
+        GError* error = nullptr;
+        m_peer = g_dbus_connection_new_for_address_sync(
+            m_address.c_str(),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+                                              | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, &error);
+        EXPECT_NE(nullptr, m_peer) << (error ? error->message : "");
+        if (error)
+            g_error_free(error);
+    }
+    ~PrivateSystemBus()
+    {
+        if (m_peer) {
+            g_dbus_connection_close_sync(m_peer, nullptr, nullptr);
+            g_object_unref(m_peer);
+        }
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", m_system.c_str(), 1);
+        g_test_dbus_down(m_bus);
+        g_object_unref(m_bus);
+        if (m_had_session)
+            setenv("DBUS_SESSION_BUS_ADDRESS", m_session.c_str(), 1);
+        else
+            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+    // logind's word before sleep (true) and after waking (false).
+    void PrepareForSleep(bool going)
+    {
+        ASSERT_TRUE(g_dbus_connection_emit_signal(m_peer, nullptr, "/org/freedesktop/login1",
+                                                  "org.freedesktop.login1.Manager",
+                                                  "PrepareForSleep",
+                                                  g_variant_new("(b)", going ? TRUE : FALSE),
+                                                  nullptr));
+        g_dbus_connection_flush_sync(m_peer, nullptr, nullptr);
+    }
+
+private:
+    GTestDBus* m_bus;
+    GDBusConnection* m_peer = nullptr;
+    std::string m_address;
+    bool m_had_session;
+    std::string m_session;
+    std::string m_system;
+};
+
+// Runs the toolkit's loop until the condition holds, at most `rounds` times 20 ms.
+bool spin_until(const std::function<bool()>& condition, int rounds = 250)
+{
+    for (int i = 0; i < rounds && !condition(); ++i) {
+        zovgui::settle_idle();
+        wxMilliSleep(20);
+    }
+    return condition();
+}
+
+}  // namespace
+
+TEST_F(IconTest, waking_from_sleep_closes_a_session_the_computer_slept_through_at_once)
+{
+    PrivateSystemBus bus;
+    App().SetAutoLogout(17 * 3600);
+    ASSERT_TRUE(Kernel().login("Alpha"));
+    Restart();  // the program now watches the private bus
+    ASSERT_TRUE(spin_until([this] { return App().GetResumeWatch()->Listening(); }));
+    // Asleep at 16:30 (the timer's last tick), awake the next morning.
+    m_clock.set("2026-03-13T16:30:00");
+    Icon().UpdateIcon(true);
+    bus.PrepareForSleep(true);
+    m_clock.set("2026-03-14T08:30:00");
+    spin_until([] { return false; }, 10);  // delivered by now
+    EXPECT_TRUE(Active()) << "going to sleep is no reason to log out";
+
+    bus.PrepareForSleep(false);
+    EXPECT_TRUE(spin_until([this] { return !Active(); }));
+    EXPECT_EQ("Alpha - Sleeping", Icon().GetTooltip());
+    EXPECT_EQ(std::vector<std::string>{line("Alpha", "2026-03-13T16:00:00", "2026-03-13T17:00:00")},
+              Hours());
+
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zov-test-no-bus", 1);
+    Restart();  // lets go of the bus before it goes down
 }
