@@ -49,6 +49,12 @@ zovTaskBarDialog::zovTaskBarDialog(wxWindow* parent, wxWindowID id)
     SetTitle(Title(wxGetHostName()));
 }
 
+zovTaskBarDialog::~zovTaskBarDialog()
+{
+    if (IsShown())
+        RememberSize();
+}
+
 wxString zovTaskBarDialog::Title(const wxString& host)
 {
     return wxString("ZOV - Zovaro - ") + version_text + " - " + host;

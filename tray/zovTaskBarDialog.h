@@ -13,6 +13,8 @@ class zovTaskBarDialog : public wxDialog
 {
 public:
     zovTaskBarDialog(wxWindow* parent, wxWindowID id);
+    // Keeps the size of a dialog still shown at exit.
+    ~zovTaskBarDialog() override;
 
     // Hiding keeps the size the user gave the dialog in the settings.
     bool Show(bool show = true) override;

@@ -224,6 +224,15 @@ TEST_F(LayoutTest, the_main_dialog_keeps_the_size_the_user_gave_it_across_a_rest
     App().ShowDialog(true);
     settle();
     EXPECT_EQ(bigger, Dialog().GetSize());
+
+    // Also when the program ends with the dialog on screen.
+    const wxSize smaller = bigger - wxSize(30, 20);
+    Dialog().SetSize(smaller);
+    settle();
+    Restart();
+    App().ShowDialog(true);
+    settle();
+    EXPECT_EQ(smaller, Dialog().GetSize());
     App().ShowDialog(false);
 }
 
