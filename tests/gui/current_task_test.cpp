@@ -401,9 +401,10 @@ TEST_F(CurrentTaskTest, after_sleeping_through_the_log_out_time_every_check_clos
         {"Login", [this] { Type("Beta"); click(m_page->GetLoginButton()); }, true},
         {"Apply Next", [this] { Type("Beta"); click(m_page->GetApplyNextButton()); }, false},
     };
+    m_clock.set("2026-03-12T08:00:00");  // switched on long before
+    App().SetAutoLogout(17 * 3600);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        App().SetAutoLogout(17 * 3600);
         zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
                             "Alpha " + at("2026-03-12T16:00:00").to_readable_datetime_string()
                                 + " ACTIVE\n");

@@ -707,8 +707,11 @@ TEST_F(TimeSheetPageTest, view_hands_the_chosen_path_to_the_opener_as_one_argume
 
 TEST_F(TimeSheetPageTest, a_session_the_daily_log_out_should_have_ended_counts_up_to_that_time)
 {
-    // Running since 16:00 yesterday; the computer slept through 17:00.
+    // Switched on long ago; running since 16:00 yesterday; the computer
+    // slept through 17:00.
+    m_clock.set("2026-03-01T08:00:00");
     App().SetAutoLogout(17 * 3600);
+    m_clock.set("2026-03-13T10:00:00");
     zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
                         "K " + at("2026-03-12T16:00:00").to_readable_datetime_string() + " ACTIVE\n");
     m_page->FillGrid();
