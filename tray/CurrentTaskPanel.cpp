@@ -14,6 +14,7 @@
 #include <zov/zovKernel.h>
 #include <zov/zovSinkHours.h>
 
+#include "zovLayout.h"
 #include "zovTaskBarApp.h"
 #include "zovTrayRules.h"
 
@@ -77,8 +78,10 @@ CurrentTaskPanel::CurrentTaskPanel(wxWindow* parent, wxWindowID id, const wxPoin
     m_apply_next_button = new wxButton(next_box->GetStaticBox(), ID_BUTTON1, _("Apply Next"),
                                        wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                                        "ID_BUTTON1");
-    next_box->Add(m_apply_next_button, 0, wxBOTTOM | wxLEFT | wxALIGN_CENTER_VERTICAL, 5);
-    right->Add(next_box, 0, wxTOP | wxBOTTOM | wxEXPAND, 5);
+    next_box->Add(m_apply_next_button, 0, wxBOTTOM | wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL,
+                  5);
+    // A right border like the boxes below it, so that the button stays inside.
+    right->Add(next_box, 0, wxTOP | wxBOTTOM | wxRIGHT | wxEXPAND, 5);
 
     right->Add(-1, -1, 1, wxALL | wxALIGN_CENTER_HORIZONTAL, 5);
 
@@ -103,7 +106,7 @@ CurrentTaskPanel::CurrentTaskPanel(wxWindow* parent, wxWindowID id, const wxPoin
                                    wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                                    "ID_BUTTON3");
     buttons->Add(m_logout_button, 0, wxTOP | wxALIGN_CENTER_HORIZONTAL, 5);
-    total_box->Add(buttons, 0, wxALIGN_CENTER_VERTICAL, 0);
+    total_box->Add(buttons, 0, wxALL | wxALIGN_CENTER_VERTICAL, zovlayout::box_inner_border);
     right->Add(total_box, 0, wxTOP | wxBOTTOM | wxRIGHT | wxEXPAND, 5);
 
     wxBoxSizer* state_row = new wxBoxSizer(wxHORIZONTAL);
@@ -122,6 +125,8 @@ CurrentTaskPanel::CurrentTaskPanel(wxWindow* parent, wxWindowID id, const wxPoin
     right->Add(state_row, 0, wxEXPAND, 0);
 
     top->Add(right, 2, wxEXPAND, 0);
+    for (wxStaticBoxSizer* box : {recent_box, next_box, refresh_box, total_box, task_box, status_box})
+        zovlayout::KeepLabelWhole(box);
     SetSizer(top);
     top->Fit(this);
     top->SetSizeHints(this);
@@ -168,8 +173,22 @@ void CurrentTaskPanel::StopTimer()
         s_instance->m_timer.Stop();
 }
 
+void CurrentTaskPanel::RefreshStatusIfShown()
+{
+    if (s_instance && s_instance->IsShownOnScreen()) {
+        s_instance->UpdateTotals();
+        s_instance->UpdateStatus();
+    }
+}
+
+void CurrentTaskPanel::CheckAutoLogout()
+{
+    wxGetApp().CheckAutoLogout();
+}
+
 void CurrentTaskPanel::RefreshAll()
 {
+    CheckAutoLogout();
     UpdateRecentList();
     UpdateTotals();
     UpdateStatus();
@@ -224,9 +243,10 @@ void CurrentTaskPanel::UpdateStatus()
 
 void CurrentTaskPanel::ApplyNext()
 {
-    const wxString value = m_next_field->GetValue();
+    const wxString value = zovtray::typed_name(m_next_field->GetValue());
     if (value.empty())
         return;
+    CheckAutoLogout();
     const std::string name = zovtray::to_bytes(value);
     if (!kernel().next(name))
         report_failure(name);
@@ -252,7 +272,8 @@ void CurrentTaskPanel::OnApplyNext(wxCommandEvent&)
 
 void CurrentTaskPanel::OnLogin(wxCommandEvent&)
 {
-    const std::string name = zovtray::to_bytes(m_next_field->GetValue());
+    const std::string name = zovtray::to_bytes(zovtray::typed_name(m_next_field->GetValue()));
+    CheckAutoLogout();
     if (!kernel().login(name))
         report_failure(name);
     RefreshAll();
@@ -260,6 +281,7 @@ void CurrentTaskPanel::OnLogin(wxCommandEvent&)
 
 void CurrentTaskPanel::OnLogout(wxCommandEvent&)
 {
+    CheckAutoLogout();
     if (!kernel().logout())
         report_failure(std::string());
     UpdateTotals();
@@ -268,6 +290,7 @@ void CurrentTaskPanel::OnLogout(wxCommandEvent&)
 
 void CurrentTaskPanel::OnTimer(wxTimerEvent&)
 {
+    CheckAutoLogout();
     UpdateTotals();
     UpdateStatus();
 }

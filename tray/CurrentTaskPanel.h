@@ -26,6 +26,9 @@ public:
     void PageShown(bool shown) override;
 
     static void StopTimer();
+    // Totals and status afresh, when the page is on screen: after the tray
+    // icon's automatic log-out, so that page and icon agree.
+    static void RefreshStatusIfShown();
 
     void RefreshAll();
     void UpdateRecentList();
@@ -48,6 +51,11 @@ public:
     static const long ID_TIMER1;
 
 private:
+    // The daily log-out check, run before the page reads or changes the
+    // state: a session that should have ended at the log-out time (the
+    // computer slept through it) ends there before anything else happens.
+    static void CheckAutoLogout();
+
     void OnRecentSelected(wxCommandEvent& event);
     void OnRecentDoubleClicked(wxCommandEvent& event);
     void OnApplyNext(wxCommandEvent& event);

@@ -1,5 +1,7 @@
 #include "SessionDialog.h"
 
+#include <algorithm>
+
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -18,6 +20,7 @@
 #include <zov/zovSinkHours.h>
 
 #include "TimeEditPanel.h"
+#include "zovLayout.h"
 #include "zovTaskBarApp.h"
 #include "zovTrayRules.h"
 
@@ -45,43 +48,52 @@ SessionDialog::SessionDialog(wxWindow* parent, wxWindowID, const wxPoint&, const
     top->Add(m_text, 0, wxALL, 5);
 
     wxBoxSizer* row = new wxBoxSizer(wxHORIZONTAL);
+    const int inner = zovlayout::box_inner_border;
 
     wxStaticBoxSizer* task_box = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Task"));
     m_task = new wxComboBox(task_box->GetStaticBox(), ID_COMBOBOX1, wxEmptyString,
                             wxDefaultPosition, wxDefaultSize, 0, nullptr, wxCB_DROPDOWN,
                             wxDefaultValidator, "ID_COMBOBOX1");
-    task_box->Add(m_task, 1, wxALIGN_CENTER, 5);
+    task_box->Add(m_task, 1, wxALL | wxALIGN_CENTER, inner);
     row->Add(task_box, 1, wxEXPAND, 5);
 
     wxStaticBoxSizer* date_box = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Date"));
     m_today = new wxButton(date_box->GetStaticBox(), ID_BUTTON3, _("Today"), wxDefaultPosition,
-                           wxSize(50, -1), 0, wxDefaultValidator, "ID_BUTTON3");
-    date_box->Add(m_today, 0, wxRIGHT | wxALIGN_CENTER, 5);
+                           wxDefaultSize, 0, wxDefaultValidator, "ID_BUTTON3");
+    zovlayout::SetWidthAtLeast(m_today, 50);
+    date_box->Add(m_today, 0, wxALL | wxALIGN_CENTER, inner);
     m_weekday = new wxStaticText(date_box->GetStaticBox(), ID_STATICTEXT2, _("<weekday>"),
                                  wxDefaultPosition, wxSize(70, -1), 0, "ID_STATICTEXT2");
-    date_box->Add(m_weekday, 1, wxALIGN_CENTER, 5);
+    // Room for the longest name, so that "Wednesday" never runs under the picker.
+    wxArrayString names;
+    for (int day = 0; day < 7; ++day)
+        names.push_back(WeekdayName(day));
+    m_weekday->SetMinSize(wxSize(std::max(70, zovlayout::WidestText(m_weekday, names)), -1));
+    date_box->Add(m_weekday, 1, wxLEFT | wxRIGHT | wxALIGN_CENTER, 5);
     m_date = new wxDatePickerCtrl(date_box->GetStaticBox(), ID_DATEPICKERCTRL1, wxDefaultDateTime,
                                   wxDefaultPosition, wxDefaultSize,
                                   wxDP_DEFAULT | wxDP_SHOWCENTURY, wxDefaultValidator,
                                   "ID_DATEPICKERCTRL1");
-    date_box->Add(m_date, 0, wxALIGN_CENTER, 5);
+    date_box->Add(m_date, 0, wxALL | wxALIGN_CENTER, inner);
     row->Add(date_box, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
     wxStaticBoxSizer* from_box = new wxStaticBoxSizer(wxHORIZONTAL, this, _("From time"));
     m_from = new TimeEditPanel(from_box->GetStaticBox(), ID_PANEL1, wxDefaultPosition,
                                wxSize(60, -1), wxTAB_TRAVERSAL, "ID_PANEL1");
-    from_box->Add(m_from, 1, wxALIGN_CENTER, 5);
+    from_box->Add(m_from, 1, wxALL | wxALIGN_CENTER, inner);
+    zovlayout::KeepLabelWhole(from_box);
     row->Add(from_box, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
     wxStaticBoxSizer* until_box = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Until time"));
     m_until = new TimeEditPanel(until_box->GetStaticBox(), ID_PANEL2, wxDefaultPosition,
                                 wxSize(60, -1), wxTAB_TRAVERSAL, "ID_PANEL2");
-    until_box->Add(m_until, 1, wxALIGN_CENTER, 5);
+    until_box->Add(m_until, 1, wxALL | wxALIGN_CENTER, inner);
     m_active = new wxCheckBox(until_box->GetStaticBox(), ID_CHECKBOX1, _("Active"),
                               wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                               "ID_CHECKBOX1");
     m_active->SetValue(false);
-    until_box->Add(m_active, 0, wxLEFT | wxALIGN_CENTER, 5);
+    until_box->Add(m_active, 0, wxTOP | wxBOTTOM | wxRIGHT | wxALIGN_CENTER, inner);
+    zovlayout::KeepLabelWhole(until_box);
     row->Add(until_box, 0, wxLEFT | wxRIGHT | wxEXPAND, 5);
 
     top->Add(row, 0, wxEXPAND, 5);
@@ -132,12 +144,13 @@ void SessionDialog::SetDate(const vu_datetime& date)
 
 void SessionDialog::SetTask(const wxString& task)
 {
-    for (unsigned int i = 0; i < m_task->GetCount(); ++i) {
-        if (m_task->GetString(i).IsSameAs(task, false)) {
-            m_task->SetSelection(static_cast<int>(i));
-            return;
-        }
-    }
+    // Exactly the row's task: "alpha" is not "Alpha", and hours must not
+    // move to another task. A task the recent list lacks is typed in.
+    const int item = m_task->FindString(task, true);
+    if (item != wxNOT_FOUND)
+        m_task->SetSelection(item);
+    else
+        m_task->SetValue(task);
 }
 
 vu_datetime SessionDialog::GetDate() const
@@ -154,7 +167,7 @@ void SessionDialog::UpdateWeekday()
 
 bool SessionDialog::ApplyEntry()
 {
-    const wxString task = m_task->GetValue();
+    const wxString task = zovtray::typed_name(m_task->GetValue());
     wxString message, caption;
     if (TaskRefusal(task, message, caption)) {
         wxMessageBox(message, caption, wxOK | wxICON_ERROR, nullptr);
@@ -241,10 +254,16 @@ bool SessionDialog::ApplyCorrection(zovKernel& kernel, const std::string& task,
 {
     // First the switch, so that a session running under another task is
     // recorded and then cut by the correction like any other.
-    if (active)
+    const bool logged_in = kernel.current().active();
+    if (active && logged_in)
         kernel.next(task);  // its result shows in the state the pages read back
     zovSinkHours out;
-    return kernel.session(zovSession(task, begin, end), out);
+    if (!kernel.session(zovSession(task, begin, end), out))
+        return false;
+    // Nobody was logged in: the task runs on from now, as the note promised.
+    if (active && !logged_in)
+        return kernel.login(task);
+    return true;
 }
 
 void SessionDialog::OnToday(wxCommandEvent&)

@@ -26,7 +26,8 @@ public:
 
     // Shows the date; "Active" is offered only for today, which then locks the date.
     void SetDate(const vu_datetime& date);
-    // Selects the recent task of that name, letter case ignored; else nothing.
+    // Presets exactly that task: its item in the recent list, or else the
+    // name typed into the field.
     void SetTask(const wxString& task);
     // Local midnight of the date the picker shows.
     vu_datetime GetDate() const;
@@ -48,8 +49,10 @@ public:
     // The confirmation text.
     static wxString SummaryText(const wxString& task, double hours, const vu_datetime& begin,
                                 const vu_datetime& end, bool active);
-    // Records the session: for an active one the task becomes the running one
-    // first, then the correction is entered. The result is the correction's.
+    // Records the session. For an active one the task becomes the running
+    // one: switched to first when someone is logged in, logged in from now
+    // after the correction when nobody was. False when the correction (or
+    // that log-in) failed.
     static bool ApplyCorrection(zovKernel& kernel, const std::string& task,
                                 const vu_datetime& begin, const vu_datetime& end, bool active);
 

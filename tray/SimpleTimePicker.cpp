@@ -7,6 +7,8 @@
 #include <wx/spinctrl.h>
 #include <wx/statbox.h>
 
+#include "zovLayout.h"
+
 const long SimpleTimePicker::ID_SPINCTRL1 = wxNewId();
 const long SimpleTimePicker::ID_SPINCTRL2 = wxNewId();
 
@@ -44,6 +46,7 @@ SimpleTimePicker::SimpleTimePicker(wxWindow* parent, wxWindowID id, const wxPoin
     m_minutes->SetToolTip(_("Minutes (0-59)"));
     box->Add(m_minutes, 1, wxALL | wxALIGN_CENTER, 5);
 
+    zovlayout::KeepLabelWhole(box);
     sizer->Add(box, 1, wxALL | wxALIGN_CENTER, 5);
     SetSizer(sizer);
     sizer->Fit(this);

@@ -9,6 +9,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/font.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
 #include <wx/statbox.h>
@@ -21,6 +22,7 @@
 #include "SessionDialog.h"
 #include "TimeSheetRules.h"
 #include "wxEasyGrid.h"
+#include "zovLayout.h"
 #include "zovTaskBarApp.h"
 #include "zovTrayRules.h"
 
@@ -80,8 +82,9 @@ TimeSheetPanel::TimeSheetPanel(wxWindow* parent, wxWindowID id, const wxPoint&, 
 
     wxStaticBoxSizer* date_box = new wxStaticBoxSizer(wxHORIZONTAL, this, _("Week Of"));
     m_today_button = new wxButton(date_box->GetStaticBox(), ID_BUTTON1, _("Today"),
-                                  wxDefaultPosition, wxSize(60, -1), 0, wxDefaultValidator,
+                                  wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
                                   "ID_BUTTON1");
+    zovlayout::SetWidthAtLeast(m_today_button, 60);
     date_box->Add(m_today_button, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     m_date_picker = new wxDatePickerCtrl(date_box->GetStaticBox(), ID_DATEPICKERCTRL1,
                                          wxDefaultDateTime, wxDefaultPosition, wxDefaultSize,
@@ -104,6 +107,8 @@ TimeSheetPanel::TimeSheetPanel(wxWindow* parent, wxWindowID id, const wxPoint&, 
     files_box->Add(m_view_button, 0, wxALL | wxALIGN_CENTER_VERTICAL, 5);
     top->Add(files_box, 0, wxALL | wxEXPAND, 5);
     page->Add(top, 0, wxEXPAND, 0);
+    for (wxStaticBoxSizer* box : {year_box, week_box, date_box, files_box})
+        zovlayout::KeepLabelWhole(box);
 
     m_hint_text = new wxStaticText(
         this, ID_STATICTEXT1,
@@ -142,6 +147,9 @@ TimeSheetPanel::TimeSheetPanel(wxWindow* parent, wxWindowID id, const wxPoint&, 
     SetSizer(page);
     page->Fit(this);
     page->SetSizeHints(this);
+    // The grid first in the tab order: opening the page focuses it rather
+    // than the year, whose text GTK would select for typing to replace.
+    m_grid->MoveBeforeInTabOrder(year_box->GetStaticBox());
 
     // Filled when first shown, not here.
     m_date_picker->SetValue(now_for_picker());
@@ -175,6 +183,10 @@ void TimeSheetPanel::FillGrid()
     zovKernel* kernel = wxGetApp().GetKernel();
     if (!kernel)
         return;
+    // A session the daily log-out should have ended (the computer slept
+    // through it) ends there before its hours are counted.
+    if (wxGetApp().CheckAutoLogout())
+        wxGetApp().RefreshIcon();
     zovTimeSheet sheet(m_week_spin->GetValue(), m_year_spin->GetValue());
     kernel->tsheet(sheet);
     const std::vector<zovtray::sheet_row> rows = zovtray::sheet_rows(sheet);
@@ -203,15 +215,18 @@ void TimeSheetPanel::FillGrid()
         }
     }
     Layout();
+    // A busy week: the dialog grows so that the "Total" row shows.
+    zovlayout::GrowToShow(m_grid);
 }
 
 void TimeSheetPanel::EditSession(int row, int col)
 {
     const zovtray::correction_preset preset =
-        zovtray::correction_for(m_date_picker->GetValue(), row, col);
+        zovtray::correction_for(m_year_spin->GetValue(), m_week_spin->GetValue(),
+                                m_grid->GetNumberRows(), row, col);
     SessionDialog dialog(this, -1, wxDefaultPosition, wxDefaultSize);
     dialog.SetDate(preset.date);
-    if (preset.with_task && row < m_grid->GetNumberRows())
+    if (preset.with_task)
         dialog.SetTask(m_grid->GetRowLabelValue(row));
     if (dialog.ShowModal() == wxID_OK)
         FillGrid();
@@ -264,8 +279,12 @@ void TimeSheetPanel::OnArchive(wxCommandEvent&)
     wxFileDialog dialog(this, "Archive Time Sheet", folder, zovtray::archive_file_name(year, week),
                         txt_wildcard, wxFD_SAVE | wxFD_OVERWRITE_PROMPT, wxDefaultPosition,
                         wxDefaultSize, "filedlg");
-    if (dialog.ShowModal() == wxID_OK)
-        zovtray::write_time_sheet(*kernel, ChosenPath(dialog), week, year);
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    const wxString path = ChosenPath(dialog);
+    if (!zovtray::write_time_sheet(*kernel, path, week, year))
+        wxMessageBox(zovtray::archive_failed_message(path), "Archive Time Sheet",
+                     wxOK | wxICON_ERROR | wxCENTRE, nullptr);
 }
 
 void TimeSheetPanel::OnView(wxCommandEvent&)
@@ -277,8 +296,12 @@ void TimeSheetPanel::OnView(wxCommandEvent&)
     wxFileDialog dialog(this, "Open archived Time Sheet", folder,
                         zovtray::archive_file_name(year, week), txt_wildcard, wxFD_OPEN,
                         wxDefaultPosition, wxDefaultSize, "filedlg");
-    if (dialog.ShowModal() == wxID_OK)
-        vu_shell::open_file(static_cast<const char*>(ChosenPath(dialog).fn_str()), "open");
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    const wxString path = ChosenPath(dialog);
+    if (!vu_shell::open_file(static_cast<const char*>(path.fn_str()), "open"))
+        wxMessageBox(zovtray::open_failed_message("xdg-open", path), "Open archived Time Sheet",
+                     wxOK | wxICON_ERROR | wxCENTRE, nullptr);
 }
 
 void TimeSheetPanel::OnGridDClick(wxGridEvent& event)

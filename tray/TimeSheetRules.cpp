@@ -96,14 +96,13 @@ wxDateTime same_day_in_year(const wxDateTime& date, int year)
     return wxDateTime(std::min(tm.mday, last_day), tm.mon, year, tm.hour, tm.min, tm.sec);
 }
 
-correction_preset correction_for(const wxDateTime& picker, int row, int col)
+correction_preset correction_for(int year, int week, int rows, int row, int col)
 {
-    const vu_datetime t = from_picker(picker);
-    const vu_datetime monday = vu_datetime::year_week_monday(t.to_year_number(), t.to_week_number());
+    const vu_datetime monday = vu_datetime::year_week_monday(year, week);
     // Calendar days, so that a clock change inside the week cannot shift the
     // day off its midnight.
     const bool weekday = col >= 0 && col <= 6;
-    return {weekday ? midnight_after(monday, col) : monday, row >= 0};
+    return {weekday ? midnight_after(monday, col) : monday, row >= 0 && row < rows - 1};
 }
 
 std::vector<sheet_row> sheet_rows(zovTimeSheet& sheet)

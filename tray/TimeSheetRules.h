@@ -75,11 +75,13 @@ struct correction_preset
     bool with_task;    // whether the row's label is offered as the task
 };
 
-// A double click at (row, col) of the grid, with the picker on a date of the
-// shown week: a weekday column (0 Monday ... 6 Sunday) gives that day of the
-// week; a row label (col -1), the "Total" column (col 7) and the corner give
-// the Monday. Any row, "Total" included, offers its label as the task.
-correction_preset correction_for(const wxDateTime& picker, int row, int col);
+// A double click at (row, col) of a grid of `rows` rows (the last one the
+// "Total" row) showing week `week` of `year`: a weekday column (0 Monday ...
+// 6 Sunday) gives that day of the shown week; a row label (col -1), the
+// "Total" column (col 7) and the corner give its Monday. The shown week, not
+// the date picker's, which a change of year moves off the week. A task row
+// offers its label as the task; the "Total" row offers none, as it is no task.
+correction_preset correction_for(int year, int week, int rows, int row, int col);
 
 // --- What the grid shows -----------------------------------------------------
 

@@ -8,6 +8,7 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/msgdlg.h>
 #include <wx/stdpaths.h>
 #include <wx/tokenzr.h>
 #include <wx/utils.h>
@@ -19,6 +20,7 @@
 #include "zovPlainWindow.h"
 #include "zovSingleInstance.h"
 #include "zovStartOptions.h"
+#include "zovResumeWatch.h"
 #include "zovTaskBarDialog.h"
 #include "zovTaskBarIcon.h"
 #include "zovTrayProbe.h"
@@ -84,6 +86,7 @@ bool zovTaskBarApp::OnInit()
     m_kernel = nullptr;
     m_config = nullptr;
     m_auto_logout = -1;
+    m_auto_logout_set = vu_datetime();
     m_starting = true;
 
     SetAppName(zovtray::from_bytes(zovKernel::kernel_name()));
@@ -114,7 +117,9 @@ bool zovTaskBarApp::OnInit()
                                     wxCONFIG_USE_LOCAL_FILE | wxCONFIG_USE_GLOBAL_FILE);
         // Reading must not store the default.
         m_config->SetRecordDefaults(false);
-        m_auto_logout = m_config->ReadLong(auto_logout_key, default_auto_logout);
+        // A value beyond one day reads as switched off, like the default.
+        m_auto_logout = zovtray::usable_auto_logout(
+            m_config->ReadLong(auto_logout_key, default_auto_logout));
     }
 
     m_kernel = new zovKernel(zovtray::to_bytes(dir));
@@ -127,6 +132,7 @@ bool zovTaskBarApp::OnInit()
 
     m_icon = new zovTaskBarIcon(m_backend, m_bus);
     m_backend = m_icon->GetBackend();
+    m_resume_watch = new zovResumeWatch([this] { RefreshIcon(); });
     m_dialog = new zovTaskBarDialog(nullptr, wxID_ANY);
     SetTopWindow(m_dialog);
     if (m_backend == zovtray::tray_backend::window) {
@@ -173,6 +179,8 @@ int zovTaskBarApp::OnExit()
     delete m_late_tray;
     m_late_tray = nullptr;
     // The icon and the dialog go first: nothing may reach the kernel after it.
+    delete m_resume_watch;
+    m_resume_watch = nullptr;
     DeletePendingObjects();
     delete m_kernel;
     m_kernel = nullptr;
@@ -192,14 +200,32 @@ int zovTaskBarApp::OnExit()
     return wxApp::OnExit();
 }
 
+bool zovTaskBarApp::CheckAutoLogout()
+{
+    if (!m_kernel)
+        return false;
+    vu_datetime now;
+    now.set_local_time();
+    return zovtray::apply_auto_logout(*m_kernel, m_auto_logout, now, m_auto_logout_set);
+}
+
 void zovTaskBarApp::SetAutoLogout(long value)
 {
+    if (value != m_auto_logout)
+        m_auto_logout_set.set_local_time();
     m_auto_logout = value;
-    if (m_config) {
-        wxLogNull quiet;  // the result of the write is not looked at
-        m_config->Write(auto_logout_key, value);
-        m_config->Flush();  // written at once, as the store would on its own
+    if (!m_config)
+        return;
+    bool written = false;
+    {
+        wxLogNull quiet;  // the box below says it once, in words
+        written = m_config->Write(auto_logout_key, value) && m_config->Flush();
     }
+    // Said once per value: the pointer leaving the page stores it again.
+    if (!written && m_unsaved_auto_logout != value)
+        wxMessageBox(zovtray::setting_failed_message(zovConfigFile()), "Options",
+                     wxOK | wxICON_ERROR | wxCENTRE, nullptr);
+    m_unsaved_auto_logout = written ? unsaved_none : value;
 }
 
 void zovTaskBarApp::ShowDialog(bool show)

@@ -10,12 +10,15 @@
 #include "zovTrayChoice.h"
 
 struct _GDBusConnection;
+#include <vu_utils/vu_datetime.h>
+
 class wxFileConfig;
 class zovLateTray;
 class zovSingleInstance;
 class zovKernel;
 class zovTaskBarDialog;
 class zovTaskBarIcon;
+class zovResumeWatch;
 
 // Makes sure the folder exists, creating each missing folder along the path
 // (mode 0700: working hours are private). False when a folder could not be made.
@@ -41,7 +44,13 @@ public:
     zovKernel* GetKernel() const { return m_kernel; }
     bool IsStarting() const { return m_starting; }
     long GetAutoLogout() const { return m_auto_logout; }
+    // Keeps the value and stores it at once; a failed write is said in a box
+    // naming the settings file (once per value).
     void SetAutoLogout(long value);
+    // The daily log-out check with the setting as it stands: closes a running
+    // session at its due log-out time (never at one from before the setting
+    // was changed in this run). True when it did.
+    bool CheckAutoLogout();
     std::list<wxString>& GetRecentTasks() { return m_recent_tasks; }
     void ShowDialog(bool show);
     void ToggleDialog();
@@ -51,12 +60,15 @@ public:
     void TrayLost();
 
     zovTaskBarDialog* GetDialog() const { return m_dialog; }
+    // The settings store, for what the windows keep (the dialog's size).
+    wxFileConfig* GetConfig() const { return m_config; }
     zovTaskBarIcon* GetIcon() const { return m_icon; }
     // Where the program shows itself, chosen at start-up.
     zovtray::tray_backend GetBackend() const { return m_backend; }
     // False when another program had the data folder: this one only asked
     // it to show its dialog and ends.
     bool IsFirstInstance() const { return m_first; }
+    zovResumeWatch* GetResumeWatch() const { return m_resume_watch; }
 
     static constexpr long default_auto_logout = -61200;  // 17:00, switched off
 
@@ -67,12 +79,19 @@ private:
     zovKernel* m_kernel;
     wxFileConfig* m_config;
     long m_auto_logout;
+    // When the setting last changed in this run; unset: since before the start.
+    vu_datetime m_auto_logout_set;
+    // The value whose write failed and was reported, so that it is reported once.
+    static constexpr long unsaved_none = 1L << 30;
+    long m_unsaved_auto_logout = unsaved_none;
     std::list<wxString> m_recent_tasks;
     _GDBusConnection* m_bus = nullptr;
     zovSingleInstance* m_instance = nullptr;
     zovLateTray* m_late_tray = nullptr;
     zovtray::tray_backend m_backend = zovtray::tray_backend::xembed;
     bool m_first = true;
+    // On waking from sleep the icon updates, and with it the daily log-out check.
+    zovResumeWatch* m_resume_watch = nullptr;
 };
 
 wxDECLARE_APP(zovTaskBarApp);

@@ -1,5 +1,7 @@
 #include "zovTaskBarDialog.h"
 
+#include <wx/fileconf.h>
+#include <wx/log.h>
 #include <wx/sizer.h>
 #include <wx/utils.h>
 
@@ -7,7 +9,9 @@
 #include "OptionsPanel.h"
 #include "TimeSheetPanel.h"
 #include "wxNotebookAuto.h"
+#include "zovLayout.h"
 #include "zovPictures.h"
+#include "zovTaskBarApp.h"
 
 const long zovTaskBarDialog::ID_NOTEBOOK1 = wxNewId();
 const long zovTaskBarDialog::ID_PANEL1 = wxNewId();
@@ -16,7 +20,9 @@ const long zovTaskBarDialog::ID_PANEL4 = wxNewId();
 
 namespace {
 const char* const version_text = "V1.0-02";
-}
+const char* const width_key = "DialogWidth";
+const char* const height_key = "DialogHeight";
+}  // namespace
 
 zovTaskBarDialog::zovTaskBarDialog(wxWindow* parent, wxWindowID id)
 {
@@ -36,9 +42,17 @@ zovTaskBarDialog::zovTaskBarDialog(wxWindow* parent, wxWindowID id)
     sizer->Fit(this);
     sizer->SetSizeHints(this);
 
+    RestoreSize();
+
     Bind(wxEVT_CLOSE_WINDOW, &zovTaskBarDialog::OnClose, this);
     SetIcon(zovPictureIcon(zovPicture::window));
     SetTitle(Title(wxGetHostName()));
+}
+
+zovTaskBarDialog::~zovTaskBarDialog()
+{
+    if (IsShown())
+        RememberSize();
 }
 
 wxString zovTaskBarDialog::Title(const wxString& host)
@@ -57,4 +71,37 @@ void zovTaskBarDialog::OnClose(wxCloseEvent&)
     // Only hidden: the program lives on in the tray.
     CurrentTaskPanel::StopTimer();
     Hide();
+}
+
+bool zovTaskBarDialog::Show(bool show)
+{
+    if (!show && IsShown())
+        RememberSize();
+    return wxDialog::Show(show);
+}
+
+void zovTaskBarDialog::RestoreSize()
+{
+    wxFileConfig* config = wxGetApp().GetConfig();
+    long width = 0, height = 0;
+    if (!config || !config->Read(width_key, &width) || !config->Read(height_key, &height)
+        || width <= 0 || height <= 0 || width > 100000 || height > 100000)
+        return;
+    SetSize(zovlayout::SizeOnScreen(
+        this, wxSize(static_cast<int>(width), static_cast<int>(height))));
+}
+
+void zovTaskBarDialog::RememberSize()
+{
+    wxFileConfig* config = wxGetApp().GetConfig();
+    if (!config)
+        return;
+    const wxSize size = GetSize();
+    if (config->ReadLong(width_key, 0) == size.GetWidth()
+        && config->ReadLong(height_key, 0) == size.GetHeight())
+        return;
+    wxLogNull quiet;  // a size not kept is no loss worth a message
+    config->Write(width_key, static_cast<long>(size.GetWidth()));
+    config->Write(height_key, static_cast<long>(size.GetHeight()));
+    config->Flush();
 }

@@ -13,6 +13,11 @@ class zovTaskBarDialog : public wxDialog
 {
 public:
     zovTaskBarDialog(wxWindow* parent, wxWindowID id);
+    // Keeps the size of a dialog still shown at exit.
+    ~zovTaskBarDialog() override;
+
+    // Hiding keeps the size the user gave the dialog in the settings.
+    bool Show(bool show = true) override;
 
     // Lets the selected page react to being shown (or hidden) with the dialog.
     void ShowCurrentPage(bool show);
@@ -30,6 +35,9 @@ public:
 
 private:
     void OnClose(wxCloseEvent& event);
+    // The size kept in the settings, or the fitted one when none is kept.
+    void RestoreSize();
+    void RememberSize();
 
     wxNotebookAuto* m_notebook;
     TimeSheetPanel* m_time_sheet_page;

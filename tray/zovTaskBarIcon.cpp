@@ -5,6 +5,7 @@
 
 #include <zov/zovKernel.h>
 
+#include "CurrentTaskPanel.h"
 #include "zovPictures.h"
 #include "zovStatusNotifierItem.h"
 #include "zovTaskBarApp.h"
@@ -71,8 +72,7 @@ void zovTaskBarIcon::UpdateIcon(bool force)
     zovKernel* kernel = app.GetKernel();
     if (!kernel)
         return;
-    if (zovtray::auto_logout_due(app.GetAutoLogout(), now))
-        kernel->logout();  // an unwritable folder shows in the state read next
+    const bool logged_out = app.CheckAutoLogout();
 
     const zovCurrent& current = kernel->current();
     m_tooltip = zovtray::tooltip_text(current, now);
@@ -110,6 +110,9 @@ void zovTaskBarIcon::UpdateIcon(bool force)
         m_last_update = now;
         break;
     }
+    // The page, when shown, says the same as the icon at once.
+    if (logged_out)
+        CurrentTaskPanel::RefreshStatusIfShown();
 }
 
 wxMenu* zovTaskBarIcon::CreatePopupMenu()

@@ -39,6 +39,7 @@ public:
     void UseItem(_GDBusConnection* bus);
     // The D-Bus item, where the program shows one.
     zovStatusNotifierItem* GetItem() const { return m_item.get(); }
+    wxTimer& GetTimer() { return m_timer; }
 
     static const long ID_MENU_OPEN;
     static const long ID_MENU_EXIT;

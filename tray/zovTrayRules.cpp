@@ -1,10 +1,12 @@
 #include "zovTrayRules.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <utility>
 
 #include <zov/zovCurrent.h>
+#include <zov/zovKernel.h>
 #include <zov/zovSinkHours.h>
 
 namespace zovtray {
@@ -28,13 +30,68 @@ day_range recent_range(const vu_datetime& now)
     return {midnight_after(now, -88), midnight_after(now, 2)};
 }
 
-bool auto_logout_due(long setting, const vu_datetime& now)
+long usable_auto_logout(long stored)
 {
-    if (setting <= 0)
+    const long one_day = 24 * 3600;
+    if (stored <= -one_day || stored >= one_day)
+        return -61200;
+    return stored;
+}
+
+vu_datetime wall_time_on(const vu_datetime& day, long seconds)
+{
+    int year = 0, month = 0, mday = 0;
+    vu_datetime at;
+    if (day.is_not_a_date_time()
+        || std::sscanf(day.to_format_string("%Y-%m-%d").c_str(), "%d-%d-%d", &year, &month, &mday)
+               != 3)
+        return at;
+    at.set_local(year, month, mday, static_cast<int>(seconds / 3600),
+                 static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    return at;
+}
+
+namespace {
+
+// The first moment at the setting's time of day that is later than `t` (or,
+// with `or_at`, equal to it): on t's calendar day, or else on the next one
+// (never 24 hours on: days of 23 and 25 hours exist).
+vu_datetime next_logout_time(long setting, const vu_datetime& t, bool or_at)
+{
+    vu_datetime first = wall_time_on(t, setting);
+    if (first < t || (!or_at && first == t))
+        first = wall_time_on(midnight_after(t, 1), setting);
+    return first;
+}
+
+}  // namespace
+
+vu_datetime auto_logout_instant(long setting, const vu_datetime& begin, const vu_datetime& now,
+                                const vu_datetime& set_at)
+{
+    const vu_datetime none;
+    if (setting <= 0 || setting != usable_auto_logout(setting) || begin.is_not_a_date_time()
+        || now.is_not_a_date_time() || !(begin < now))
+        return none;
+    vu_datetime first = next_logout_time(setting, begin, false);
+    if (!set_at.is_not_a_date_time() && first < set_at)
+        first = next_logout_time(setting, set_at, true);
+    if (first.is_not_a_date_time() || now < first)
+        return none;
+    return first;
+}
+
+bool apply_auto_logout(zovKernel& kernel, long setting, const vu_datetime& now,
+                       const vu_datetime& set_at)
+{
+    const zovCurrent& current = kernel.current();
+    if (!current.active())
         return false;
-    const long t = static_cast<long>(now.time_of_day_seconds());
-    // One unsigned comparison for 1 <= t - setting <= 119.
-    return static_cast<unsigned long>(t - setting - 1) <= 118UL;
+    const vu_datetime due = auto_logout_instant(setting, current.time(), now, set_at);
+    if (due.is_not_a_date_time())
+        return false;
+    // A failed write shows in the state read back next.
+    return kernel.logout(due);
 }
 
 bool icon_update_due(bool force, bool never_updated, const vu_datetime& now,
@@ -73,8 +130,14 @@ day_total today_total(const zovSinkHours& today, const zovCurrent& current,
                       const vu_datetime& now)
 {
     day_total total;
-    if (current.active())
-        total.hours = now.diff_hours(current.time());
+    // Only the running part inside the range: a session begun yesterday
+    // evening counts from midnight.
+    if (current.active() && current.time() < today.hi()) {
+        const vu_datetime from = max(current.time(), today.lo());
+        const vu_datetime until = min(now, today.hi());
+        if (from < until)
+            total.hours = until.diff_hours(from);
+    }
     std::vector<const std::string*> names;
     for (const zovSession& piece : today) {
         total.hours += piece.hours();
@@ -121,6 +184,35 @@ wxString write_failed_message(const wxString& dir)
     return wxString::Format("Could not write the task files in the data folder %s. "
                             "Check that the folder exists and can be written.",
                             dir);
+}
+
+wxString typed_name(const wxString& text)
+{
+    const wxString space = " \t\r\n";
+    const size_t first = text.find_first_not_of(space);
+    if (first == wxString::npos)
+        return wxString();
+    return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+wxString archive_failed_message(const wxString& path)
+{
+    return wxString::Format("Could not write the time sheet to the file %s. "
+                            "Nothing was archived.",
+                            path);
+}
+
+wxString open_failed_message(const wxString& program, const wxString& path)
+{
+    return wxString::Format("Could not open %s: the program %s could not be started.", path,
+                            program);
+}
+
+wxString setting_failed_message(const wxString& file)
+{
+    return wxString::Format("Could not save the setting in the file %s. "
+                            "It holds until the program ends.",
+                            file);
 }
 
 std::string to_bytes(const wxString& text)

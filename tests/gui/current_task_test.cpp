@@ -1,6 +1,8 @@
 // The "Current Task" page driven through its handlers on a temporary data
 // folder, with the clock fixed.
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -64,6 +66,11 @@ protected:
     }
 
     void Type(const wxString& text) { m_page->GetNextField()->ChangeValue(text); }
+    void IconTick()
+    {
+        wxTimerEvent tick(App().GetIcon()->GetTimer());
+        App().GetIcon()->ProcessEvent(tick);
+    }
     void Tick()
     {
         wxTimerEvent tick(const_cast<wxTimer&>(m_page->GetTimer()));
@@ -284,13 +291,156 @@ TEST_F(CurrentTaskTest, today_ends_at_the_next_midnight_on_a_23_hour_day)
     EXPECT_EQ("1.0h - (1 items)", Label(m_page->GetTotalText()));
 }
 
-TEST_F(CurrentTaskTest, a_session_running_since_yesterday_counts_whole)
+TEST_F(CurrentTaskTest, todays_total_counts_only_todays_part_of_a_session_running_since_yesterday)
 {
-    m_clock.set("2026-03-12T23:00:00");
-    Type("Night");
-    click(m_page->GetLoginButton());
+    // Yesterday 17:00 to today 09:00: the status and the icon tell the
+    // session's length, the total only what lies after midnight, by the
+    // local calendar (23- and 25-hour nights, a half-hour shift, a year end).
+    struct Case
+    {
+        const char* zone;
+        const char* begin;
+        const char* now;
+        const char* total;
+        const char* working;
+    };
+    const Case cases[] = {
+        {"UTC", "2026-03-12T17:00:00", "2026-03-13T09:00:00", "9.0h - (0 items)", "16.0h"},
+        {"Europe/Berlin", "2026-03-12T17:00:00", "2026-03-13T09:00:00", "9.0h - (0 items)", "16.0h"},
+        {"Europe/Berlin", "2026-03-28T17:00:00", "2026-03-29T09:00:00", "8.0h - (0 items)", "15.0h"},
+        {"America/New_York", "2026-10-31T17:00:00", "2026-11-01T09:00:00", "10.0h - (0 items)", "17.0h"},
+        {"Australia/Lord_Howe", "2026-04-04T17:00:00", "2026-04-05T09:00:00", "9.5h - (0 items)", "16.5h"},
+        {"UTC", "2026-12-31T17:00:00", "2027-01-01T09:00:00", "9.0h - (0 items)", "16.0h"},
+        // Begun today: all of it.
+        {"Australia/Lord_Howe", "2026-03-13T06:30:00", "2026-03-13T09:00:00", "2.5h - (0 items)", "2.5h"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + " " + c.now);
+        TzGuard tz(c.zone);
+        zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
+                            "Night " + at(c.begin).to_readable_datetime_string() + " ACTIVE\n");
+        m_clock.set(c.now);
+        History("");
+        EXPECT_EQ(c.total, Label(m_page->GetTotalText()));
+        EXPECT_EQ(std::string("Working ") + c.working, Label(m_page->GetStatusText()));
+        EXPECT_EQ(std::string("Night - Working ") + c.working, App().GetIcon()->GetTooltip());
+        m_clock.advance(60);
+        Tick();
+        EXPECT_EQ(c.total, Label(m_page->GetTotalText())) << "the minute timer counts alike";
+    }
+
+    // A closed session across midnight counts its part after midnight, too.
+    zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
+                        "Night " + at("2026-03-12T23:00:00").to_readable_datetime_string()
+                            + " ACTIVE\n");
     m_clock.set("2026-03-13T01:00:00");
     History(session_line("Closed", "2026-03-12T22:00:00", "2026-03-13T00:30:00"));
-    EXPECT_EQ("2.5h - (1 items)", Label(m_page->GetTotalText()));
+    EXPECT_EQ("1.5h - (1 items)", Label(m_page->GetTotalText()));
     EXPECT_EQ("Working 2.0h", Label(m_page->GetStatusText()));
+}
+
+TEST_F(CurrentTaskTest, a_log_in_after_the_log_out_time_stays_and_page_and_icon_agree)
+{
+    App().SetAutoLogout(17 * 3600);
+    m_clock.set("2026-03-13T16:00:00");
+    Type("Alpha");
+    click(m_page->GetLoginButton());
+
+    // The icon's minute timer logs out; the page on screen follows at once.
+    m_clock.set("2026-03-13T17:00:40");
+    IconTick();
+    EXPECT_EQ("Sleeping", Label(m_page->GetStatusText()));
+    EXPECT_EQ(red, m_page->GetStatusText()->GetForegroundColour());
+    EXPECT_EQ("Alpha - Sleeping", App().GetIcon()->GetTooltip());
+
+    // Overtime, logged in after 17:00: the user's decision, left alone.
+    m_clock.set("2026-03-13T17:01:30");
+    Type("Overtime");
+    click(m_page->GetLoginButton());
+    for (const char* time : {"2026-03-13T17:01:59", "2026-03-13T17:02:30", "2026-03-14T16:59:00"}) {
+        SCOPED_TRACE(time);
+        m_clock.set(time);
+        IconTick();
+        Tick();
+        EXPECT_TRUE(App().GetKernel()->current().active());
+        EXPECT_EQ(dark_green, m_page->GetStatusText()->GetForegroundColour());
+        EXPECT_TRUE(App().GetIcon()->ShowsWorking());
+        EXPECT_TRUE(App().GetIcon()->GetTooltip().StartsWith("Overtime - Working"));
+        EXPECT_EQ(Label(m_page->GetStatusText()),
+                  App().GetIcon()->GetTooltip().AfterFirst('-').Trim(false));
+    }
+    EXPECT_EQ(std::vector<std::string>{zovSession("Alpha", at("2026-03-13T16:00:00"),
+                                                  at("2026-03-13T17:00:00"))
+                                           .to_file_string()},
+              Hours());
+    const std::vector<std::string> stamps = zovgui::data_lines(m_home->data_dir() + "LOGINOUT.TSK");
+    ASSERT_EQ(3u, stamps.size());
+    EXPECT_EQ("LOGOUT " + at("2026-03-13T17:00:00").to_readable_datetime_string(), stamps[1]);
+    EXPECT_EQ("LOGIN " + at("2026-03-13T17:01:30").to_readable_datetime_string(), stamps[2]);
+
+    // The next day's 17:00 ends the overtime session.
+    m_clock.set("2026-03-14T17:00:05");
+    IconTick();
+    EXPECT_FALSE(App().GetKernel()->current().active());
+    EXPECT_EQ("Sleeping", Label(m_page->GetStatusText()));
+}
+
+TEST_F(CurrentTaskTest, after_sleeping_through_the_log_out_time_every_check_closes_at_that_time)
+{
+    // Running since 16:00 yesterday; the computer slept through 17:00 and
+    // wakes at 08:30. Whatever comes first closes the session at 17:00.
+    struct Case
+    {
+        const char* what;
+        std::function<void()> act;
+        bool beta_runs;  // whether the action then started Beta
+    };
+    const Case cases[] = {
+        {"the icon's minute timer", [this] { IconTick(); }, false},
+        {"the page's minute timer", [this] { Tick(); }, false},
+        {"showing the page", [this] { App().ShowDialog(false); Open(); }, false},
+        {"Logout", [this] { click(m_page->GetLogoutButton()); }, false},
+        {"Login", [this] { Type("Beta"); click(m_page->GetLoginButton()); }, true},
+        {"Apply Next", [this] { Type("Beta"); click(m_page->GetApplyNextButton()); }, false},
+    };
+    m_clock.set("2026-03-12T08:00:00");  // switched on long before
+    App().SetAutoLogout(17 * 3600);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
+                            "Alpha " + at("2026-03-12T16:00:00").to_readable_datetime_string()
+                                + " ACTIVE\n");
+        zovtest::write_file(m_home->data_dir() + "HOURS.TSK", "% task hours t1 t2\n");
+        m_clock.set("2026-03-13T08:30:00");
+        c.act();
+        const std::vector<std::string> hours = Hours();
+        ASSERT_FALSE(hours.empty());
+        EXPECT_EQ(zovSession("Alpha", at("2026-03-12T16:00:00"), at("2026-03-12T17:00:00"))
+                      .to_file_string(),
+                  hours[0]);
+        EXPECT_EQ(1u, hours.size());
+        EXPECT_EQ(c.beta_runs, App().GetKernel()->current().active());
+        EXPECT_EQ(App().GetKernel()->current().active(), App().GetIcon()->ShowsWorking());
+    }
+}
+
+TEST_F(CurrentTaskTest, blanks_and_tabs_around_a_typed_name_are_trimmed)
+{
+    Type("Delta ");
+    click(m_page->GetLoginButton());
+    EXPECT_EQ("Delta", App().GetKernel()->current().task());
+    EXPECT_EQ("Working 0.0h", Label(m_page->GetStatusText()));
+
+    m_clock.advance(600);
+    Type("\tEcho \t");
+    click(m_page->GetApplyNextButton());
+    EXPECT_EQ("Echo", App().GetKernel()->current().task());
+    EXPECT_EQ("Echo", Label(m_page->GetTaskText()));
+    EXPECT_EQ(std::vector<wxString>{"Delta"}, list_items(m_page->GetRecentList()));
+
+    // Blanks only: as empty as an empty field, nothing happens.
+    Type("  ");
+    click(m_page->GetApplyNextButton());
+    EXPECT_EQ("Echo", App().GetKernel()->current().task());
+    EXPECT_TRUE(zovgui::take_boxes().empty());
 }

@@ -4,6 +4,7 @@
 
 #include <wx/app.h>
 #include <wx/dialog.h>
+#include <wx/evtloop.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 
@@ -43,6 +44,13 @@ protected:
     }
     void Exit(wxDialog*) override {}
 };
+
+void settle_idle()
+{
+    wxGUIEventLoop loop;
+    wxEventLoopActivator active(&loop);
+    loop.YieldFor(wxEVT_CATEGORY_ALL);
+}
 
 void install_answering_hook()
 {
@@ -92,6 +100,7 @@ RunningApp::~RunningApp()
     EXPECT_EQ(nullptr, m_app->GetKernel());
     delete m_app;  // forgets itself as the current application
     wxApp::SetInstance(base);
+    settle_idle();
 }
 
 void AppTest::SetUp()

@@ -43,6 +43,10 @@ public:
 
 // The application object that initialised the toolkit for the whole run.
 wxApp* test_base_app();
+// Runs the toolkit's pending idle round now, for the current application
+// object. GTK keeps one idle source per application object; one left from
+// another object would be run under this one and then removed a second time.
+void settle_idle();
 void install_answering_hook();
 
 // The boxes answered since the last call; clears the record.

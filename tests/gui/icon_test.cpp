@@ -1,14 +1,22 @@
 // The tray icon: tooltip and picture, the five-second gate, the daily
 // automatic log-out, all under a fixed clock.
 
+#include <gio/gio.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
 #include <gtest/gtest.h>
 
 #include <zovkernel.h>
 
 #include "gui_support.h"
+#include "zovResumeWatch.h"
 #include "zovTaskBarIcon.h"
 
 using zovgui::AppTest;
+using zovtest::at;
 using zovtest::FixedClock;
 using zovtest::TzGuard;
 
@@ -25,6 +33,24 @@ protected:
         Icon().ProcessEvent(move);
     }
     bool Active() const { return Kernel().current().active(); }
+    // One tick of the icon's minute timer.
+    void Tick()
+    {
+        wxTimerEvent tick(Icon().GetTimer());
+        Icon().ProcessEvent(tick);
+    }
+    std::vector<std::string> Hours() const
+    {
+        return zovgui::data_lines(Kernel().dir() + "HOURS.TSK");
+    }
+    std::vector<std::string> Stamps() const
+    {
+        return zovgui::data_lines(Kernel().dir() + "LOGINOUT.TSK");
+    }
+    static std::string line(const std::string& task, const char* begin, const char* end)
+    {
+        return zovSession(task, at(begin), at(end)).to_file_string();
+    }
 
     TzGuard m_tz;
     FixedClock m_clock;
@@ -62,32 +88,24 @@ TEST_F(IconTest, working_tooltip_shows_the_hours_since_the_session_began)
     EXPECT_EQ("Alpha - Working 1.5h", Icon().GetTooltip());
 }
 
-TEST_F(IconTest, the_timer_update_logs_out_inside_the_window_after_the_set_time)
+TEST_F(IconTest, the_timer_update_closes_the_session_at_exactly_the_log_out_time)
 {
     App().SetAutoLogout(17 * 3600);
     ASSERT_TRUE(Kernel().login("Alpha"));
 
-    m_clock.set("2026-03-13T17:00:00");
-    Icon().UpdateIcon(false);
-    EXPECT_TRUE(Active()) << "17:00:00 exactly is not yet inside";
+    m_clock.set("2026-03-13T16:59:59");
+    Tick();
+    EXPECT_TRUE(Active());
 
+    // However late the minute timer comes, the session ends at 17:00:00.
     m_clock.set("2026-03-13T17:00:40");
-    Icon().UpdateIcon(false);
+    Tick();
     EXPECT_FALSE(Active());
     EXPECT_EQ("Alpha - Sleeping", Icon().GetTooltip());
-    ASSERT_EQ(1u, zovgui::data_lines(Kernel().dir() + "HOURS.TSK").size());
-
-    // Logged in again at 17:01:10: the next update before 17:02:00 logs out again.
-    m_clock.set("2026-03-13T17:01:10");
-    ASSERT_TRUE(Kernel().login("Beta"));
-    m_clock.set("2026-03-13T17:01:59");
-    Icon().UpdateIcon(false);
-    EXPECT_FALSE(Active());
-
-    ASSERT_TRUE(Kernel().login("Gamma"));
-    m_clock.set("2026-03-13T17:02:00");
-    Icon().UpdateIcon(true);
-    EXPECT_TRUE(Active()) << "17:02:00 is past the window";
+    EXPECT_FALSE(Icon().ShowsWorking());
+    EXPECT_EQ(std::vector<std::string>{line("Alpha", "2026-03-13T16:00:00", "2026-03-13T17:00:00")},
+              Hours());
+    EXPECT_EQ("LOGOUT " + at("2026-03-13T17:00:00").to_readable_datetime_string(), Stamps().back());
 }
 
 TEST_F(IconTest, no_log_out_at_zero_or_when_switched_off)
@@ -103,12 +121,117 @@ TEST_F(IconTest, no_log_out_at_zero_or_when_switched_off)
     }
 }
 
-TEST_F(IconTest, the_start_up_update_runs_the_log_out_check)
+TEST_F(IconTest, a_session_left_running_at_exit_is_closed_at_the_log_out_time_on_start_up)
 {
     App().SetAutoLogout(17 * 3600);
     ASSERT_TRUE(Kernel().login("Alpha"));
-    m_clock.set("2026-03-13T17:01:00");
+    // The program ends at 16:30 and starts again the next morning.
+    m_clock.set("2026-03-13T16:30:00");
+    Restart();
+    EXPECT_TRUE(Active());
+    m_clock.set("2026-03-14T08:15:00");
     Restart();
     EXPECT_FALSE(Active());
     EXPECT_EQ("Alpha - Sleeping", Icon().GetTooltip());
+    EXPECT_EQ(std::vector<std::string>{line("Alpha", "2026-03-13T16:00:00", "2026-03-13T17:00:00")},
+              Hours());
+    EXPECT_EQ("LOGOUT " + at("2026-03-13T17:00:00").to_readable_datetime_string(), Stamps().back());
+}
+
+namespace {
+
+// A private message bus standing in for the system bus, for the life of the object.
+class PrivateSystemBus
+{
+public:
+    PrivateSystemBus()
+    {
+        const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+        m_had_session = session != nullptr;
+        m_session = session ? session : "";
+        const char* system = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+        m_system = system ? system : "";
+        m_bus = g_test_dbus_new(G_TEST_DBUS_NONE);
+        g_test_dbus_up(m_bus);
+        m_address = g_test_dbus_get_bus_address(m_bus);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.c_str(), 1);
+        GError* error = nullptr;
+        m_peer = g_dbus_connection_new_for_address_sync(
+            m_address.c_str(),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
+                                              | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, &error);
+        EXPECT_NE(nullptr, m_peer) << (error ? error->message : "");
+        if (error)
+            g_error_free(error);
+    }
+    ~PrivateSystemBus()
+    {
+        if (m_peer) {
+            g_dbus_connection_close_sync(m_peer, nullptr, nullptr);
+            g_object_unref(m_peer);
+        }
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", m_system.c_str(), 1);
+        g_test_dbus_down(m_bus);
+        g_object_unref(m_bus);
+        if (m_had_session)
+            setenv("DBUS_SESSION_BUS_ADDRESS", m_session.c_str(), 1);
+        else
+            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+    }
+    // logind's word before sleep (true) and after waking (false).
+    void PrepareForSleep(bool going)
+    {
+        ASSERT_TRUE(g_dbus_connection_emit_signal(m_peer, nullptr, "/org/freedesktop/login1",
+                                                  "org.freedesktop.login1.Manager",
+                                                  "PrepareForSleep",
+                                                  g_variant_new("(b)", going ? TRUE : FALSE),
+                                                  nullptr));
+        g_dbus_connection_flush_sync(m_peer, nullptr, nullptr);
+    }
+
+private:
+    GTestDBus* m_bus;
+    GDBusConnection* m_peer = nullptr;
+    std::string m_address;
+    bool m_had_session;
+    std::string m_session;
+    std::string m_system;
+};
+
+// Runs the toolkit's loop until the condition holds, at most `rounds` times 20 ms.
+bool spin_until(const std::function<bool()>& condition, int rounds = 250)
+{
+    for (int i = 0; i < rounds && !condition(); ++i) {
+        zovgui::settle_idle();
+        wxMilliSleep(20);
+    }
+    return condition();
+}
+
+}  // namespace
+
+TEST_F(IconTest, waking_from_sleep_closes_a_session_the_computer_slept_through_at_once)
+{
+    PrivateSystemBus bus;
+    App().SetAutoLogout(17 * 3600);
+    ASSERT_TRUE(Kernel().login("Alpha"));
+    Restart();  // the program now watches the private bus
+    ASSERT_TRUE(spin_until([this] { return App().GetResumeWatch()->Listening(); }));
+    // Asleep at 16:30 (the timer's last tick), awake the next morning.
+    m_clock.set("2026-03-13T16:30:00");
+    Icon().UpdateIcon(true);
+    bus.PrepareForSleep(true);
+    m_clock.set("2026-03-14T08:30:00");
+    spin_until([] { return false; }, 10);  // delivered by now
+    EXPECT_TRUE(Active()) << "going to sleep is no reason to log out";
+
+    bus.PrepareForSleep(false);
+    EXPECT_TRUE(spin_until([this] { return !Active(); }));
+    EXPECT_EQ("Alpha - Sleeping", Icon().GetTooltip());
+    EXPECT_EQ(std::vector<std::string>{line("Alpha", "2026-03-13T16:00:00", "2026-03-13T17:00:00")},
+              Hours());
+
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/zov-test-no-bus", 1);
+    Restart();  // lets go of the bus before it goes down
 }

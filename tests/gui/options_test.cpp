@@ -190,11 +190,77 @@ TEST_F(OptionsTest, switched_on_from_the_page_the_next_icon_update_logs_out)
     Page()->GetTimePicker()->SetSeconds(h1700);
     ClickBox(true);
 
-    clock.set("2026-03-13T17:01:00");
+    clock.set("2026-03-13T17:01:00");  // closed at the log-out time, not at the check
     App().GetIcon()->UpdateIcon(true);
     EXPECT_FALSE(App().GetKernel()->current().active());
     EXPECT_EQ(std::vector<std::string>{zovSession("Alpha", zovtest::at("2026-03-13T16:00:00"),
-                                                  zovtest::at("2026-03-13T17:01:00"))
+                                                  zovtest::at("2026-03-13T17:00:00"))
+                                           .to_file_string()},
+              zovgui::data_lines(m_home->data_dir() + "HOURS.TSK"));
+}
+
+TEST_F(OptionsTest, a_stored_value_beyond_one_day_shows_switched_off_and_never_acts)
+{
+    TzGuard tz("Europe/Berlin");
+    for (long stored : {90000L, 86400L, -90000L, 2147483647L}) {
+        SCOPED_TRACE(stored);
+        StoreAndRestart(stored);
+        EXPECT_FALSE(Ticked());
+        EXPECT_EQ(h1700, Seconds());
+        EXPECT_EQ(-h1700, App().GetAutoLogout());
+        FixedClock clock("2026-03-13T00:30:00");
+        ASSERT_TRUE(App().GetKernel()->login("Alpha"));
+        for (const char* time : {"2026-03-13T01:00:00", "2026-03-13T17:00:30", "2026-03-14T09:00:00"}) {
+            clock.set(time);
+            App().GetIcon()->UpdateIcon(true);
+            EXPECT_TRUE(App().GetKernel()->current().active()) << time;
+        }
+        ASSERT_TRUE(App().GetKernel()->logout());
+        EXPECT_TRUE(zovgui::take_boxes().empty()) << "nothing else is said";
+    }
+}
+
+TEST_F(OptionsTest, a_setting_that_cannot_be_written_is_reported_once_naming_the_file)
+{
+    // A folder where the settings file should be: it cannot be replaced.
+    ASSERT_TRUE(MakeDirs(m_home->config_file()));
+    Page()->GetTimePicker()->SetSeconds(h1830);
+    ClickBox(true);
+    std::vector<zovgui::recorded_box> boxes = zovgui::take_boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Could not save the setting in the file " + m_home->config_file()
+                  + ". It holds until the program ends.",
+              boxes[0].message);
+    EXPECT_TRUE(boxes[0].style & wxICON_ERROR);
+    EXPECT_FALSE(boxes[0].had_parent);
+    EXPECT_EQ(h1830, App().GetAutoLogout()) << "it acts for this run";
+
+    // The pointer leaving the page stores the same value again: said once.
+    LeavePage();
+    EXPECT_TRUE(zovgui::take_boxes().empty());
+    // A new value that cannot be written is said again.
+    ClickBox(false);
+    EXPECT_EQ(1u, zovgui::take_boxes().size());
+}
+
+TEST_F(OptionsTest, switching_the_log_out_on_after_its_time_leaves_the_running_session_to_the_next_day)
+{
+    TzGuard tz("Europe/Berlin");
+    FixedClock clock("2026-03-13T09:00:00");
+    ASSERT_TRUE(App().GetKernel()->login("Alpha"));
+    // At 18:00 the user sets 17:00: the hour since 17:00 was worked, not cut.
+    clock.set("2026-03-13T18:00:00");
+    Page()->GetTimePicker()->SetSeconds(h1700);
+    ClickBox(true);
+    clock.set("2026-03-13T18:00:30");
+    App().GetIcon()->UpdateIcon(true);
+    EXPECT_TRUE(App().GetKernel()->current().active());
+    LeavePage();  // stored again unchanged: still set at 18:00
+    clock.set("2026-03-14T17:00:20");
+    App().GetIcon()->UpdateIcon(true);
+    EXPECT_FALSE(App().GetKernel()->current().active());
+    EXPECT_EQ(std::vector<std::string>{zovSession("Alpha", zovtest::at("2026-03-13T09:00:00"),
+                                                  zovtest::at("2026-03-14T17:00:00"))
                                            .to_file_string()},
               zovgui::data_lines(m_home->data_dir() + "HOURS.TSK"));
 }

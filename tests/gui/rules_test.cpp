@@ -1,5 +1,10 @@
 // The tray program's decisions, without windows.
 
+#include <climits>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <zovkernel.h>
@@ -24,46 +29,138 @@ zovSinkHours sink_of(const vu_datetime& lo, const vu_datetime& hi,
 
 }  // namespace
 
-TEST(AutoLogout, fires_from_one_to_119_seconds_after_the_set_time)
+// The log-out instant due for a session, as {setting, begin, now, due}; an
+// empty due: nothing to do. Local times, in every test zone.
+struct LogoutCase
 {
-    struct Case
-    {
-        long setting;
-        const char* time;
-        bool due;
-    };
-    const long five_pm = 17 * 3600;
-    const Case cases[] = {
-        {five_pm, "16:59:59", false},
-        {five_pm, "17:00:00", false},
-        {five_pm, "17:00:01", true},
-        {five_pm, "17:00:40", true},
-        {five_pm, "17:01:59", true},
-        {five_pm, "17:02:00", false},
-        {five_pm, "05:00:30", false},
-        {0, "00:00:30", false},   // 00:00 switched on never fires
-        {0, "00:01:00", false},
-        {-five_pm, "17:00:30", false},  // switched off
-        {-five_pm, "17:01:00", false},
-        {8 * 3600 + 30 * 60, "08:31:00", true},
-        {23 * 3600 + 59 * 60, "23:59:59", true},
-    };
-    for (const char* zone : zovtest::test_zones) {
-        TzGuard tz(zone);
-        for (const Case& c : cases) {
-            const vu_datetime now = at(std::string("2026-03-13T") + c.time);
-            EXPECT_EQ(c.due, zovtray::auto_logout_due(c.setting, now))
-                << zone << " setting " << c.setting << " at " << c.time;
-        }
+    long setting;
+    const char* begin;
+    const char* now;
+    const char* due;
+    const char* set_at = nullptr;  // when the setting took its value; none: before
+};
+
+void expect_logout_cases(const char* zone, const std::vector<LogoutCase>& cases)
+{
+    TzGuard tz(zone);
+    for (const LogoutCase& c : cases) {
+        const vu_datetime set_at = c.set_at ? at(c.set_at) : vu_datetime();
+        const vu_datetime due =
+            zovtray::auto_logout_instant(c.setting, at(c.begin), at(c.now), set_at);
+        const std::string got =
+            due.is_not_a_date_time() ? "" : due.to_readable_datetime_string();
+        const std::string expected = *c.due ? at(c.due).to_readable_datetime_string() : "";
+        EXPECT_EQ(expected, got) << zone << ": setting " << c.setting << ", begun " << c.begin
+                                 << ", checked " << c.now;
     }
 }
 
-TEST(AutoLogout, counts_wall_clock_time_on_a_daylight_saving_day)
+TEST(AutoLogout, closes_a_session_begun_before_the_log_out_time_at_exactly_that_time)
 {
-    // On the spring-forward day 17:00:30 is 23 hours after midnight, not 24.
-    TzGuard tz("Europe/Berlin");
-    EXPECT_TRUE(zovtray::auto_logout_due(17 * 3600, at("2026-03-29T17:00:30")));
-    EXPECT_TRUE(zovtray::auto_logout_due(17 * 3600, at("2026-10-25T17:00:30")));
+    const long h17 = 17 * 3600;
+    const long h2359 = 23 * 3600 + 59 * 60;
+    const std::vector<LogoutCase> cases = {
+        // The minute timer at any moment after 17:00: always 17:00 itself.
+        {h17, "2026-03-13T16:00:00", "2026-03-13T16:59:59", ""},
+        {h17, "2026-03-13T16:00:00", "2026-03-13T17:00:00", "2026-03-13T17:00:00"},
+        {h17, "2026-03-13T16:00:00", "2026-03-13T17:00:40", "2026-03-13T17:00:00"},
+        {h17, "2026-03-13T16:00:00", "2026-03-13T17:03:10", "2026-03-13T17:00:00"},
+        // Slept through it, or not running: made up the next morning.
+        {h17, "2026-03-13T16:00:00", "2026-03-14T09:00:00", "2026-03-13T17:00:00"},
+        // Away over the weekend: the first log-out time that passed, Friday's.
+        {h17, "2026-03-13T16:00:00", "2026-03-16T09:00:00", "2026-03-13T17:00:00"},
+        // A session of yesterday morning: yesterday's 17:00.
+        {h17, "2026-03-12T08:00:00", "2026-03-13T08:00:00", "2026-03-12T17:00:00"},
+        // Logged in after the log-out time: the user's decision, until the next day's.
+        {h17, "2026-03-13T17:01:30", "2026-03-13T17:01:59", ""},
+        {h17, "2026-03-13T17:00:00", "2026-03-13T17:00:30", ""},
+        {h17, "2026-03-13T17:01:30", "2026-03-14T16:59:59", ""},
+        {h17, "2026-03-13T17:01:30", "2026-03-14T17:00:30", "2026-03-14T17:00:00"},
+        // 23:59: a check after midnight still closes at 23:59 of the day before.
+        {h2359, "2026-03-13T22:00:00", "2026-03-13T23:59:00", "2026-03-13T23:59:00"},
+        {h2359, "2026-03-13T22:00:00", "2026-03-14T00:00:30", "2026-03-13T23:59:00"},
+        {h2359, "2026-03-13T23:59:30", "2026-03-14T00:01:00", ""},
+        // Just after midnight: the session of the evening before ends then.
+        {60, "2026-03-13T23:00:00", "2026-03-14T00:05:00", "2026-03-14T00:01:00"},
+        {60, "2026-03-13T23:00:00", "2026-03-14T00:00:59", ""},
+        // Year end.
+        {h17, "2026-12-31T16:00:00", "2027-01-01T09:00:00", "2026-12-31T17:00:00"},
+        {h2359, "2026-12-31T23:00:00", "2027-01-01T00:00:30", "2026-12-31T23:59:00"},
+        // Seconds of a hand-written setting count.
+        {h17 + 30, "2026-03-13T16:00:00", "2026-03-13T17:00:40", "2026-03-13T17:00:30"},
+        // Switched on at 00:00 (stored as 0), switched off, or beyond a day: never.
+        {0, "2026-03-13T22:00:00", "2026-03-14T09:00:00", ""},
+        {-h17, "2026-03-13T16:00:00", "2026-03-13T17:00:30", ""},
+        {90000, "2026-03-13T00:30:00", "2026-03-14T09:00:00", ""},
+        {86400, "2026-03-13T00:30:00", "2026-03-14T09:00:00", ""},
+        // A clock set back behind the session's begin: nothing in the future.
+        {h17, "2026-03-13T18:00:00", "2026-03-13T17:30:00", ""},
+        // Switched on (or moved) to 17:00 at 18:00: today's 17:00 is past and
+        // never counts; the session ends at tomorrow's.
+        {h17, "2026-03-13T09:00:00", "2026-03-13T18:00:30", "", "2026-03-13T18:00:00"},
+        {h17, "2026-03-13T09:00:00", "2026-03-14T16:00:00", "", "2026-03-13T18:00:00"},
+        {h17, "2026-03-13T09:00:00", "2026-03-14T17:00:30", "2026-03-14T17:00:00",
+         "2026-03-13T18:00:00"},
+        // Set before the log-out time: today's counts.
+        {h17, "2026-03-13T09:00:00", "2026-03-13T17:00:30", "2026-03-13T17:00:00",
+         "2026-03-13T12:00:00"},
+        {h17, "2026-03-13T09:00:00", "2026-03-13T17:00:30", "2026-03-13T17:00:00",
+         "2026-03-13T17:00:00"},
+        // Set long before the session began: no say.
+        {h17, "2026-03-13T09:00:00", "2026-03-13T17:00:30", "2026-03-13T17:00:00",
+         "2026-03-01T12:00:00"},
+    };
+    for (const char* zone : zovtest::test_zones)
+        expect_logout_cases(zone, cases);
+}
+
+TEST(AutoLogout, uses_wall_clock_time_on_days_the_clocks_change)
+{
+    const long h17 = 17 * 3600;
+    const long h0230 = 2 * 3600 + 30 * 60;
+    // 23- and 25-hour days: 17:00 is still 17:00 on the clock.
+    expect_logout_cases("Europe/Berlin", {
+        {h17, "2026-03-29T08:00:00", "2026-03-29T17:00:30", "2026-03-29T17:00:00"},
+        {h17, "2026-10-25T08:00:00", "2026-10-25T17:00:30", "2026-10-25T17:00:00"},
+        {h17, "2026-03-28T18:00:00", "2026-03-29T17:00:30", "2026-03-29T17:00:00"},
+        // 02:30 does not exist that night: the clock's 03:30, one gap later.
+        {h0230, "2026-03-29T01:00:00", "2026-03-29T04:00:00", "2026-03-29T03:30:00+02:00"},
+        // 02:30 comes twice: the first time.
+        {h0230, "2026-10-25T01:00:00", "2026-10-25T04:00:00", "2026-10-25T02:30:00+02:00"},
+    });
+    expect_logout_cases("Australia/Lord_Howe", {
+        {h17, "2026-04-05T08:00:00", "2026-04-05T17:00:00", "2026-04-05T17:00:00"},
+        {h17, "2026-10-03T18:00:00", "2026-10-04T17:00:30", "2026-10-04T17:00:00"},
+    });
+    expect_logout_cases("America/New_York", {
+        {h17, "2026-11-01T08:00:00", "2026-11-02T08:00:00", "2026-11-01T17:00:00"},
+    });
+}
+
+TEST(AutoLogout, a_stored_value_beyond_one_day_reads_as_switched_off)
+{
+    struct Case
+    {
+        long stored;
+        long used;
+    };
+    const Case cases[] = {
+        {61200, 61200}, {-61200, -61200}, {0, 0}, {86399, 86399}, {-86399, -86399},
+        {86400, -61200}, {90000, -61200}, {-86400, -61200}, {-90000, -61200},
+        {LONG_MAX, -61200}, {LONG_MIN, -61200},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.used, zovtray::usable_auto_logout(c.stored)) << c.stored;
+}
+
+TEST(TypedName, trims_blanks_and_tabs_around_and_keeps_those_inside)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"Delta ", "Delta"}, {"\tDelta\t ", "Delta"}, {"  Delta", "Delta"},
+        {"Delta\r\n", "Delta"}, {"Two words ", "Two words"}, {" \t ", ""}, {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.second, zovtray::typed_name(c.first)) << "[" << c.first << "]";
 }
 
 TEST(IconGate, updates_when_forced_first_or_after_five_seconds)
@@ -154,7 +251,7 @@ TEST(RecentTasks, newest_end_first_ties_by_descending_name_reversed_pieces_skipp
     EXPECT_EQ(expected, zovtray::recent_tasks(sink));
 }
 
-TEST(TodayTotal, adds_the_whole_running_session_and_counts_distinct_names)
+TEST(TodayTotal, adds_todays_part_of_the_running_session_and_counts_distinct_names)
 {
     TzGuard tz("Europe/Berlin");
     const vu_datetime now = at("2026-03-13T01:00:00");
@@ -172,9 +269,10 @@ TEST(TodayTotal, adds_the_whole_running_session_and_counts_distinct_names)
     zovKernel kernel(dir.path());
     ASSERT_TRUE(kernel.login("Running"));
     const zovtray::day_total running = zovtray::today_total(pieces, kernel.current(), now);
-    EXPECT_NEAR(2.0 + 0.75 - 0.25, running.hours, 1e-9);  // all 2 running hours, from yesterday
+    // Of the two running hours only the one after midnight is today's.
+    EXPECT_NEAR(1.0 + 0.75 - 0.25, running.hours, 1e-9);
     EXPECT_EQ(3, running.items);
-    EXPECT_EQ("2.5h - (3 items)", zovtray::total_text(running));
+    EXPECT_EQ("1.5h - (3 items)", zovtray::total_text(running));
 
     ASSERT_TRUE(kernel.logout());
     const zovtray::day_total idle = zovtray::today_total(sink_of(today.lo, today.hi, {}),

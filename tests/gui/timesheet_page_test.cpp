@@ -22,6 +22,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
 #include <wx/spinctrl.h>
 #include <wx/testing.h>
 #include <wx/utils.h>
@@ -35,6 +36,7 @@
 #include "wxEasyGrid.h"
 #include "wxNotebookAuto.h"
 #include "zovTaskBarDialog.h"
+#include "zovTaskBarIcon.h"
 
 using zovgui::AppTest;
 using zovgui::click;
@@ -159,6 +161,26 @@ private:
     FileDialogSeen& m_seen;
     wxString m_path;
     int m_result;
+};
+
+// An error box that must come next: what it said is kept.
+class ExpectError : public wxExpectModalBase<wxMessageDialog, ExpectError>
+{
+public:
+    explicit ExpectError(zovgui::recorded_box& seen) : m_seen(seen) {}
+
+protected:
+    int OnInvoked(wxMessageDialog* box) const override
+    {
+        m_seen.message = box->GetMessage();
+        m_seen.caption = box->GetTitle();
+        m_seen.style = box->GetMessageDialogStyle();
+        m_seen.had_parent = box->GetParent() != nullptr;
+        return wxID_OK;
+    }
+
+private:
+    zovgui::recorded_box& m_seen;
 };
 
 bool is_dir(const std::string& path)
@@ -471,7 +493,7 @@ TEST_F(TimeSheetPageTest, double_clicks_open_the_correction_on_the_day_and_task_
         {"row label", 0, -1, "2026-03-09", "K"},
         {"column label Fri", -1, 4, "2026-03-13", ""},
         {"corner", -1, -1, "2026-03-09", ""},
-        {"Total row", 1, 1, "2026-03-10", ""},  // no task of that name to choose
+        {"Total row", 1, 1, "2026-03-10", ""},  // the sum row is no task
         {"Total row label", 1, -1, "2026-03-09", ""},
         {"Total column", 0, 7, "2026-03-09", "K"},
         {"Total column label", -1, 7, "2026-03-09", ""},
@@ -491,11 +513,49 @@ TEST_F(TimeSheetPageTest, double_clicks_open_the_correction_on_the_day_and_task_
     wxTEST_DIALOG(double_click(m_grid, 0, 0), ExpectCorrection(seen, wxID_CANCEL));
     EXPECT_EQ("2026-03-09", seen.date);
     EXPECT_EQ("K", seen.task);
-    // "Total" is passed on like any row label; a task of that name takes it.
+    // The sum row presets no task, even when a task is called "Total".
     App().GetRecentTasks() = {"K", "Total"};
     wxTEST_DIALOG(double_click(m_grid, 1, 2), ExpectCorrection(seen, wxID_CANCEL));
     EXPECT_EQ("2026-03-11", seen.date);
-    EXPECT_EQ("Total", seen.task);
+    EXPECT_EQ("", seen.task);
+}
+
+TEST_F(TimeSheetPageTest, the_correction_opens_on_exactly_the_rows_task_and_the_shown_weeks_day)
+{
+    // "Alpha" and "alpha" are two tasks; "Old" is older than the recent list.
+    Record(session_line("Alpha", "2013-12-30T08:00:00", "2013-12-30T09:00:00")
+           + session_line("Old", "2013-12-31T08:00:00", "2013-12-31T09:00:00")
+           + session_line("alpha", "2014-01-02T08:00:00", "2014-01-02T10:00:00"));
+    App().GetRecentTasks() = {"Alpha", "alpha"};
+    // Week 1 of 2013, then the year changed to 2014: week 1 of 2014 is shown,
+    // Monday 30 December 2013, while the picker moved on to 6 January 2014,
+    // a Monday of week 2.
+    pick(m_page->GetDatePicker(), date(2013, 1, 6));  // Sunday of week 1
+    ASSERT_EQ(std::make_pair(2013, 1), YearWeek());
+    spin(m_page->GetYearSpin(), 2014);
+    ASSERT_EQ(std::make_pair(2014, 1), YearWeek());
+    ASSERT_EQ((std::vector<std::string>{"Alpha", "Old", "alpha", "Total"}), RowLabels());
+    struct Case
+    {
+        int row;
+        int col;
+        const char* date;
+        const char* task;
+    };
+    const Case cases[] = {
+        {0, 0, "2013-12-30", "Alpha"},
+        {2, 0, "2013-12-30", "alpha"},  // not the first match ignoring case
+        {2, 3, "2014-01-02", "alpha"},
+        {1, 1, "2013-12-31", "Old"},    // not in the recent list: typed in
+        {1, -1, "2013-12-30", "Old"},
+        {2, 6, "2014-01-05", "alpha"},
+    };
+    for (const Case& c : cases) {
+        Preset seen;
+        wxTEST_DIALOG(double_click(m_grid, c.row, c.col), ExpectCorrection(seen, wxID_CANCEL));
+        EXPECT_EQ(c.date, seen.date) << c.row << "," << c.col;
+        EXPECT_EQ(c.task, seen.task) << c.row << "," << c.col;
+    }
 }
 
 TEST_F(TimeSheetPageTest, a_correction_refills_the_grid_only_when_the_dialog_says_ok)
@@ -569,15 +629,38 @@ TEST_F(TimeSheetPageTest, archive_writes_the_report_of_the_week_computed_now)
     EXPECT_NE(std::string::npos, written.find("-->Run")) << written;
 }
 
-TEST_F(TimeSheetPageTest, an_archive_file_that_cannot_be_written_is_left_alone_without_a_message)
+TEST_F(TimeSheetPageTest, an_archive_file_that_cannot_be_written_is_reported_naming_the_file)
 {
     Record(session_line("K", "2026-03-09T08:00:00", "2026-03-09T09:30:00"));
     const std::string path = m_home->data_dir() + "no such folder/TimeSheet_2026_w11.txt";
     FileDialogSeen seen;
-    wxTEST_DIALOG(click(m_page->GetArchiveButton()), ExpectFile(seen, path, wxID_OK));
+    std::vector<zovgui::recorded_box> boxes(1);
+    wxTEST_DIALOG(click(m_page->GetArchiveButton()), ExpectFile(seen, path, wxID_OK),
+                  ExpectError(boxes[0]));
     EXPECT_FALSE(zovtest::exists(path));
-    EXPECT_TRUE(zovgui::take_boxes().empty());
+    EXPECT_EQ("Could not write the time sheet to the file " + path + ". Nothing was archived.",
+              boxes[0].message);
+    EXPECT_EQ("Archive Time Sheet", boxes[0].caption);
+    EXPECT_TRUE(boxes[0].style & wxICON_ERROR);
+    EXPECT_FALSE(boxes[0].had_parent);
     EXPECT_FALSE(zovtray::write_time_sheet(Kernel(), path, 11, 2026));
+}
+
+TEST_F(TimeSheetPageTest, view_without_an_opener_says_which_program_is_missing)
+{
+    const char* old_path = std::getenv("PATH");
+    const std::string saved_path = old_path ? old_path : "";
+    setenv("PATH", (m_home->home() + "empty").c_str(), 1);  // no xdg-open anywhere
+    const std::string chosen = m_home->data_dir() + "Archive_2026/TimeSheet_2026_w11.txt";
+    FileDialogSeen seen;
+    std::vector<zovgui::recorded_box> boxes(1);
+    wxTEST_DIALOG(click(m_page->GetViewButton()), ExpectFile(seen, chosen, wxID_OK),
+                  ExpectError(boxes[0]));
+    setenv("PATH", saved_path.c_str(), 1);
+    EXPECT_EQ("Could not open " + chosen + ": the program xdg-open could not be started.",
+              boxes[0].message);
+    EXPECT_EQ("Open archived Time Sheet", boxes[0].caption);
+    EXPECT_TRUE(boxes[0].style & wxICON_ERROR);
 }
 
 TEST_F(TimeSheetPageTest, view_hands_the_chosen_path_to_the_opener_as_one_argument)
@@ -623,6 +706,21 @@ TEST_F(TimeSheetPageTest, view_hands_the_chosen_path_to_the_opener_as_one_argume
     EXPECT_EQ("argc=1\n[" + chosen + "]\n", record);
     for (const char* name : {"pwned", "pwned2", "pwned3"})
         EXPECT_FALSE(zovtest::exists(cwd + name)) << name;
+}
+
+TEST_F(TimeSheetPageTest, a_session_the_daily_log_out_should_have_ended_counts_up_to_that_time)
+{
+    // Switched on long ago; running since 16:00 yesterday; the computer
+    // slept through 17:00.
+    m_clock.set("2026-03-01T08:00:00");
+    App().SetAutoLogout(17 * 3600);
+    m_clock.set("2026-03-13T10:00:00");
+    zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
+                        "K " + at("2026-03-12T16:00:00").to_readable_datetime_string() + " ACTIVE\n");
+    m_page->FillGrid();
+    EXPECT_EQ((std::vector<std::string>{"", "", "", "1.0", "", "", "", "1.0"}), Row(0));
+    EXPECT_FALSE(Kernel().current().active());
+    EXPECT_EQ("K - Sleeping", App().GetIcon()->GetTooltip());
 }
 
 // The grid and the archived report of the same week show the same figures,
