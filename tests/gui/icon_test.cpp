@@ -3,7 +3,10 @@
 
 #include <gio/gio.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <functional>
 #include <string>
 
@@ -144,18 +147,28 @@ namespace {
 class PrivateSystemBus
 {
 public:
+    // A message bus of its own (not GTestDBus: that one takes over the
+    // session bus, which the program holds for its tray item).
     PrivateSystemBus()
     {
-        const char* session = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-        m_had_session = session != nullptr;
-        m_session = session ? session : "";
         const char* system = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
         m_system = system ? system : "";
-        m_bus = g_test_dbus_new(G_TEST_DBUS_NONE);
-        g_test_dbus_up(m_bus);
-        m_address = g_test_dbus_get_bus_address(m_bus);
-        setenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.c_str(), 1);
+        gchar* argv[] = {const_cast<gchar*>("dbus-daemon"), const_cast<gchar*>("--session"),
+                         const_cast<gchar*>("--nofork"), const_cast<gchar*>("--print-address"), nullptr};
+        gint out = -1;
         GError* error = nullptr;
+        if (!g_spawn_async_with_pipes(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &m_daemon,
+                                      nullptr, &out, nullptr, &error)) {
+            ADD_FAILURE() << "dbus-daemon: " << (error ? error->message : "");
+            if (error)
+                g_error_free(error);
+            return;
+        }
+        char c;
+        while (::read(out, &c, 1) == 1 && c != '\n')
+            m_address += c;
+        ::close(out);
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", m_address.c_str(), 1);
         m_peer = g_dbus_connection_new_for_address_sync(
             m_address.c_str(),
             static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT
@@ -172,12 +185,11 @@ public:
             g_object_unref(m_peer);
         }
         setenv("DBUS_SYSTEM_BUS_ADDRESS", m_system.c_str(), 1);
-        g_test_dbus_down(m_bus);
-        g_object_unref(m_bus);
-        if (m_had_session)
-            setenv("DBUS_SESSION_BUS_ADDRESS", m_session.c_str(), 1);
-        else
-            unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        if (m_daemon > 0) {
+            ::kill(m_daemon, SIGTERM);
+            ::waitpid(m_daemon, nullptr, 0);
+            g_spawn_close_pid(m_daemon);
+        }
     }
     // logind's word before sleep (true) and after waking (false).
     void PrepareForSleep(bool going)
@@ -191,11 +203,9 @@ public:
     }
 
 private:
-    GTestDBus* m_bus;
+    GPid m_daemon = 0;
     GDBusConnection* m_peer = nullptr;
     std::string m_address;
-    bool m_had_session;
-    std::string m_session;
     std::string m_system;
 };
 
