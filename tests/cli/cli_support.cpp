@@ -16,10 +16,30 @@
 
 namespace zovtest {
 
+namespace {
+
+zov_result run_program(const zov_run& run, std::vector<std::string> argv);
+
+}  // namespace
+
 zov_result run_zov(const zov_run& run)
 {
     std::vector<std::string> argv = {ZOV_PROGRAM};
     argv.insert(argv.end(), run.args.begin(), run.args.end());
+    return run_program(run, argv);
+}
+
+std::string run_bash(const zov_run& run, const std::string& script)
+{
+    const zov_result result = run_program(run, {"/bin/bash", "--norc", "-c", script});
+    EXPECT_EQ(result.status, 0) << result.err;
+    return result.out;
+}
+
+namespace {
+
+zov_result run_program(const zov_run& run, std::vector<std::string> argv)
+{
 
     std::vector<std::string> env = {"TZ=" + run.tz, "PATH=/usr/bin:/bin", "LC_ALL=C.UTF-8"};
     // faketime is preloaded before the sanitizer's runtime; that order is fine.
@@ -101,6 +121,8 @@ zov_result run_zov(const zov_run& run)
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
 }
+
+}  // namespace
 
 std::map<std::string, std::string> snapshot(const std::string& dir)
 {

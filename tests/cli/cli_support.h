@@ -34,6 +34,9 @@ struct zov_run
 
 zov_result run_zov(const zov_run& run);
 
+// Runs a bash script in the environment run_zov would give; returns its stdout.
+std::string run_bash(const zov_run& run, const std::string& script);
+
 // All files under a folder, by path relative to it, with their content.
 std::map<std::string, std::string> snapshot(const std::string& dir);
 

@@ -447,3 +447,32 @@ TEST(CliHelp, HelpListsTheSubCommands)
     for (const char* sub : {"status", "login", "next", "logout", "today", "week", "report", "sessions", "correct", "tasks"})
         EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
 }
+
+// The bash completion script, sourced into a real bash with zov on its PATH.
+TEST(CliCompletion, SubCommandsOptionsAndRecentTasks)
+{
+    TzGuard tz("UTC");
+    TempDir home;
+    const std::string dir = home.path();
+    write_file(dir + "HOURS.TSK", "% task hours t1 t2\n"
+                                      + zovSession("Writing", at("2026-12-07T08:00:00"), at("2026-12-07T09:00:00")).to_file_string() + "\n"
+                                      + zovSession("Review", at("2026-12-07T09:00:00"), at("2026-12-07T10:00:00")).to_file_string() + "\n");
+    write_file(dir + "CURRENT.TSK", "Review " + at("2026-12-07T10:00:00").to_readable_datetime_string() + " INACTIVE\n");
+    std::string program_dir = ZOV_PROGRAM;
+    program_dir.erase(program_dir.rfind('/'));
+    auto complete = [&](const std::string& line) {
+        // COMP_WORDS from the words of the line; the cursor on the last one.
+        const std::string script = "PATH='" + program_dir + "':$PATH; . '" ZOV_COMPLETION "'; "
+                                   "COMP_WORDS=(" + line + "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                                   "_zov; printf '%s\\n' \"${COMPREPLY[@]}\" | sort";
+        zov_run run{{}, "UTC", "2026-12-08 11:00:00", {}};
+        return run_bash(run, script);
+    };
+    EXPECT_EQ(complete("zov ''"), "--data\n--help\ncorrect\nlogin\nlogout\nnext\nreport\nsessions\nstatus\ntasks\ntoday\nweek\n");
+    EXPECT_EQ(complete("zov lo"), "login\nlogout\n");
+    EXPECT_EQ(complete("zov week --"), "--csv\n--data\n--help\n--json\n--tsv\n");
+    EXPECT_EQ(complete("zov report 2026-12-01 2026-12-31 --by m"), "month\n");
+    EXPECT_EQ(complete("zov --data '" + dir + "' next ''"), "Review\nWriting\n");
+    EXPECT_EQ(complete("zov --data '" + dir + "' login W"), "Writing\n");
+    EXPECT_EQ(complete("zov --data '" + dir + "' correct Writing ''"), "\n");
+}
