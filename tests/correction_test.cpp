@@ -327,27 +327,69 @@ TEST_P(Correction, out_object_is_reset)
                              }));
 }
 
-TEST_P(Correction, running_session_is_untouched)
+// The running session is not in HOURS.TSK, but time a correction covers is
+// taken from it too, so that nothing counts twice once it is closed.
+TEST_P(Correction, time_a_correction_covers_is_taken_from_the_running_session)
 {
-    clock.set(t("09:00"));
+    struct Case
+    {
+        const char* name;
+        const char* login;  // K runs since then
+        const char* from;   // correction L
+        const char* until;
+        const char* now;    // when the correction is entered; log-out at 17:00
+        bool still_running;
+        const char* since;  // K's running begin afterwards
+        double net_k;       // over the day, once K is logged out at 17:00
+        double net_l;
+    };
+    const Case cases[] = {
+        {"span inside the running session", "08:00", "09:00", "10:00", "12:00", true, "10:00", 8, 1},
+        {"span over the running session's begin", "09:00", "08:00", "10:00", "11:00", true, "10:00", 7, 2},
+        {"span ending at the running session's begin", "09:00", "08:00", "09:00", "11:00", true, "09:00", 8, 1},
+        {"span before the running session", "09:00", "07:00", "08:00", "11:00", true, "09:00", 8, 1},
+        {"span reaching the present ends it", "08:00", "09:00", "12:00", "12:00", false, "12:00", 1, 3},
+        {"span reaching past the present ends it", "08:00", "11:00", "13:00", "12:00", false, "13:00", 3, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        data_folder f;
+        clock.set(t(c.login));
+        ASSERT_TRUE(f.kernel().login("K"));
+        clock.set(t(c.now));
+        f.correct(s("L", c.from, c.until));
+        const zovCurrent& state = f.kernel().current();
+        EXPECT_EQ(state.task(), "K");
+        EXPECT_EQ(state.active(), c.still_running);
+        EXPECT_EQ(state.time(), v(c.since));
+        // A correction that ended the session stamped its log-out.
+        const std::vector<std::string> stamps = read_lines(f.dir().file("LOGINOUT.TSK"));
+        EXPECT_EQ(stamps.back(), (c.still_running ? "LOGIN " + t(c.login) : "LOGOUT " + t(c.since)));
+        clock.set(t("17:00"));
+        ASSERT_TRUE(f.kernel().logout());
+        net_map expected{{"K", c.net_k}, {"L", c.net_l}};
+        if (c.net_k == 0)
+            expected.erase("K");
+        const vu_datetime lo = v("00:00");
+        vu_datetime hi;
+        hi.set_time_t(lo.to_time_t() + 86400);
+        expect_net(f.net(lo, hi), expected, "day");
+    }
+}
+
+TEST_P(Correction, running_session_closed_around_the_span_line_by_line)
+{
+    clock.set(t("08:00"));
     ASSERT_TRUE(folder.kernel().login("K"));
-    const std::string current = read_file(folder.dir().file("CURRENT.TSK"));
-    const std::string loginout = read_file(folder.dir().file("LOGINOUT.TSK"));
-    clock.set(t("11:00"));
-
-    EXPECT_EQ(folder.correct(s("L", "08:00", "10:00")),
-              std::vector<std::string>{line("L", "2.00", "08:00", "10:00")});
-    EXPECT_EQ(read_file(folder.dir().file("CURRENT.TSK")), current);
-    EXPECT_EQ(read_file(folder.dir().file("LOGINOUT.TSK")), loginout);
-    const zovCurrent& state = folder.kernel().current();
-    EXPECT_TRUE(state.active());
-    EXPECT_EQ(state.task(), "K");
-    EXPECT_EQ(state.time(), v("09:00"));
-
-    // Closed later, the running session keeps its hour shared with L.
     clock.set(t("12:00"));
-    ASSERT_TRUE(folder.kernel().logout());
-    expect_net(net_day(), {{"K", 3}, {"L", 2}}, "day");
+    // The closing line of K goes last: it is what shows, after a crash before
+    // CURRENT.TSK is stored, that K was closed already.
+    EXPECT_EQ(folder.correct(s("L", "09:00", "10:00")), (std::vector<std::string>{
+                                                            line("K", "-1.00", "10:00", "09:00"),
+                                                            line("L", "1.00", "09:00", "10:00"),
+                                                            line("K", "2.00", "08:00", "10:00"),
+                                                        }));
+    EXPECT_EQ(read_file(folder.dir().file("CURRENT.TSK")), "K " + t("10:00") + " ACTIVE\n");
 }
 
 // Changes of the UTC offset inside the span; all times carry their offset.

@@ -360,7 +360,7 @@ TEST_F(KernelFaults, a_session_line_cut_short_is_taken_back_and_the_session_runs
         EXPECT_TRUE(k.login("L"));  // running: nothing to write
         expect_running_k(k, path(), hours, loginout);
     }
-    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
+    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
     // With room again, the same session closes normally.
     clock().set("2013-03-13T09:30:00");
     ASSERT_TRUE(k.logout());
@@ -384,11 +384,11 @@ TEST_F(KernelFaults, a_state_line_cut_short_leaves_the_old_state_file_and_no_tem
         EXPECT_FALSE(k.login("M"));
         EXPECT_EQ(read_file(file("CURRENT.TSK")), state);
         // The log-in did not happen, so it is not stamped either.
-        EXPECT_FALSE(exists(file("LOGINOUT.TSK")));
+        EXPECT_EQ(read_file(file("LOGINOUT.TSK")), "");
         EXPECT_EQ(k.current().task(), "K");
         EXPECT_FALSE(k.current().active());
     }
-    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{"CURRENT.TSK", "HOURS.TSK"}));
+    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
 }
 
 TEST_F(KernelFaults, a_failed_state_write_does_not_change_the_remembered_state)
@@ -412,18 +412,30 @@ TEST_F(KernelFaults, a_failed_state_write_does_not_change_the_remembered_state)
     EXPECT_EQ(read_file(file("CURRENT.TSK")), "garbled\n");
 }
 
-TEST_F(KernelFaults, a_failed_loginout_stamp_is_reported)
+TEST_F(KernelFaults, a_change_that_cannot_be_stamped_does_not_happen)
 {
+    // The stamp comes first: a log-out is carried out only once LOGINOUT.TSK
+    // says so, which is what lets a log-out cut short be completed.
     zovKernel k(path());
+    ASSERT_TRUE(k.login("K"));
+    const std::string hours = read_file(file("HOURS.TSK"));
+    const std::string state = read_file(file("CURRENT.TSK"));
+    ASSERT_EQ(::rename(file("LOGINOUT.TSK").c_str(), file("LOGINOUT.OLD").c_str()), 0);
     ASSERT_EQ(::mkdir(file("LOGINOUT.TSK").c_str(), 0700), 0);
-    EXPECT_FALSE(k.login("K"));
-    // The state line was stored before the stamp failed: recording runs.
-    EXPECT_TRUE(k.current().active());
     clock().set("2013-03-13T09:00:00");
     EXPECT_FALSE(k.logout());
+    EXPECT_TRUE(k.current().active());
+    EXPECT_EQ(read_file(file("HOURS.TSK")), hours);
+    EXPECT_EQ(read_file(file("CURRENT.TSK")), state);
+    ASSERT_TRUE(k.next("L"));  // a switch is not stamped
+    ASSERT_EQ(::rmdir(file("LOGINOUT.TSK").c_str()), 0);
+    ASSERT_EQ(::rename(file("LOGINOUT.OLD").c_str(), file("LOGINOUT.TSK").c_str()), 0);
+    ASSERT_TRUE(k.logout());
+    ASSERT_EQ(::rename(file("LOGINOUT.TSK").c_str(), file("LOGINOUT.OLD").c_str()), 0);
+    ASSERT_EQ(::mkdir(file("LOGINOUT.TSK").c_str(), 0700), 0);
+    EXPECT_FALSE(k.login("M"));
     EXPECT_FALSE(k.current().active());
-    EXPECT_EQ(read_lines(file("HOURS.TSK")).back(),
-              "K   1.00     2013-03-13T08:00:00+01:00     2013-03-13T09:00:00+01:00");
+    EXPECT_EQ(k.current().task(), "L");
 }
 
 // ---------------------------------------------------------------------------
@@ -450,7 +462,7 @@ TEST_F(KernelFaults, state_file_is_replaced_by_a_new_file)
     // Many writes leave no temporary files.
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(k.next(i % 2 ? "A" : "B"));
-    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
+    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -476,7 +488,7 @@ TEST_F(KernelFaults, read_only_folder)
         expect_running_k(k, dir, hours, loginout);
         EXPECT_FALSE(k.next("L"));
         expect_running_k(k, dir, hours, loginout);
-        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
+        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
     });
     if (rc == cannot_run)
         GTEST_SKIP() << "cannot run as an unprivileged user";
@@ -501,7 +513,7 @@ TEST_F(KernelFaults, read_only_folder_with_writable_files_keeps_the_state)
         EXPECT_EQ(k.current().task(), "K");
         EXPECT_EQ(read_file(dir + "CURRENT.TSK"), "K 2013-03-13T08:00:00+01:00 INACTIVE\n");
         EXPECT_FALSE(exists(dir + "LOGINOUT.TSK"));
-        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{"CURRENT.TSK", "HOURS.TSK"}));
+        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK"}));
     });
     if (rc == cannot_run)
         GTEST_SKIP() << "cannot run as an unprivileged user";
@@ -536,7 +548,8 @@ TEST_F(KernelFaults, missing_folder)
     EXPECT_EQ(k.current().task(), "DEFAULT");
     EXPECT_FALSE(k.login("K"));
     EXPECT_FALSE(k.next("K"));
-    EXPECT_TRUE(k.logout());  // nothing running
+    // Without a folder there is no lock to take, so no change is attempted.
+    EXPECT_FALSE(k.logout());
     EXPECT_FALSE(exists(dir));
 }
 
@@ -566,7 +579,7 @@ TEST_F(KernelFaults, full_disk)
         EXPECT_FALSE(k.next("L"));
         expect_running_k(k, dir, hours, loginout);
         EXPECT_EQ(folder_entries(dir),
-                  (std::vector<std::string>{"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK", "filler"}));
+                  (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK", "filler"}));
 
         // Room again: the session closes with its real end.
         ASSERT_EQ(::unlink((dir + "filler").c_str()), 0);
@@ -583,7 +596,7 @@ TEST_F(KernelFaults, full_disk)
         EXPECT_EQ(k.current().task(), "K");
         EXPECT_FALSE(k.current().active());
         EXPECT_EQ(folder_entries(dir),
-                  (std::vector<std::string>{"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK", "filler"}));
+                  (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK", "filler"}));
     });
     if (rc == cannot_run)
         GTEST_SKIP() << "cannot mount a small tmpfs in a private namespace";

@@ -83,7 +83,9 @@ TEST_F(TaskFiles, path_is_folder_and_name_without_separator)
 
 TEST_F(TaskFiles, read_offers_lines_that_are_neither_blank_nor_comments)
 {
-    const std::string long_line(200000, 'x');
+    // Lines up to the bound are read; longer ones are skipped, never collected.
+    const std::string long_line(zovFile::max_line, 'x');
+    const std::string overlong(200000, 'x');
     struct Case
     {
         const char* name;
@@ -103,6 +105,10 @@ TEST_F(TaskFiles, read_offers_lines_that_are_neither_blank_nor_comments)
         {"percent not first", "a%b\n x % y\n", {"a%b", " x % y"}},
         {"longer than the buffer", "a\n" + long_line + "\nb\n", {"a", long_line, "b"}},
         {"long line without line feed", "a\n" + long_line, {"a", long_line}},
+        {"overlong line skipped", "a\n" + overlong + "\nb\n", {"a", "b"}},
+        {"overlong line first", overlong + "\nb\n", {"b"}},
+        {"overlong lines in a row", overlong + "\n" + overlong + "\nc", {"c"}},
+        {"overlong line without line feed", "a\n" + overlong, {"a"}},
     };
     for (const Case& c : cases) {
         write_file(file("X.TSK"), c.content);
@@ -378,10 +384,11 @@ TEST_F(TaskFiles, hours_init_table)
     };
     const Case cases[] = {
         {"missing", false, "", std::string(header) + "\n"},
-        {"empty", true, "", std::string(header) + "\n"},
+        // An existing file is the user's, whatever it holds.
+        {"empty", true, "", ""},
         {"header only", true, std::string(header) + "\n", std::string(header) + "\n"},
-        {"comments and blanks only", true, "% one\n\n  % two\n\t\n", std::string(header) + "\n"},
-        {"header without line end", true, header, std::string(header) + "\n"},
+        {"comments and blanks only", true, "% one\n\n  % two\n\t\n", "% one\n\n  % two\n\t\n"},
+        {"header without line end", true, header, header},
         {"a session", true, std::string(header) + "\n" + session + "\n", std::string(header) + "\n" + session + "\n"},
         {"a session without header", true, session + "\n", session + "\n"},
         {"a session without line end", true, "% x\n" + session, "% x\n" + session},

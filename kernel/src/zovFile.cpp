@@ -97,17 +97,23 @@ bool zovFile::get_tokens(const std::string& line, std::vector<std::string>& toke
 
 bool zovFile::read(zovSink& sink) const
 {
+    return read_lines(sink) == read_status::lines;
+}
+
+zovFile::read_status zovFile::read_lines(zovSink& sink) const
+{
     // O_NONBLOCK: opening a FIFO must not wait for a writer.
     fd_guard fd(::open(path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
-        return false;
+        return errno == ENOENT ? read_status::missing : read_status::failed;
     // A device such as /dev/zero would never end nor give a line end.
     struct stat st;
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
+        return read_status::failed;
     std::string buffer(1 << 16, '\0');
     std::string line;
-    std::size_t held = 0;  // bytes of an unfinished line at the buffer's start
+    std::size_t held = 0;   // bytes of an unfinished line at the buffer's start
+    bool skipping = false;  // inside a line longer than max_line
     bool offered = false;
     bool go_on = true;
     for (;;) {
@@ -116,7 +122,9 @@ bool zovFile::read(zovSink& sink) const
         const ssize_t n = ::read(fd.get(), &buffer[held], buffer.size() - held);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
+            return read_status::failed;
+        if (n == 0)
             break;
         const char* data = buffer.data();
         const char* end = data + held + static_cast<std::size_t>(n);
@@ -125,18 +133,25 @@ bool zovFile::read(zovSink& sink) const
             const char* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
             if (!lf)
                 break;
-            offered |= offer(start, lf, line, sink, go_on);
+            if (skipping)
+                skipping = false;
+            else
+                offered |= offer(start, lf, line, sink, go_on);
             start = lf + 1;
         }
         if (!go_on)
-            return offered;
+            return read_status::lines;
         held = static_cast<std::size_t>(end - start);
+        if (skipping || held > max_line) {
+            skipping = true;
+            held = 0;
+        }
         std::memmove(&buffer[0], start, held);
     }
     // The last line may lack its line feed.
-    if (go_on && held > 0)
+    if (go_on && held > 0 && !skipping)
         offered |= offer(buffer.data(), buffer.data() + held, line, sink, go_on);
-    return offered;
+    return offered ? read_status::lines : read_status::empty;
 }
 
 bool zovFile::read_first(std::string& line) const
@@ -146,6 +161,52 @@ bool zovFile::read_first(std::string& line) const
         return false;
     line = sink.line();
     return true;
+}
+
+zovFile::read_status zovFile::read_last(std::string& line) const
+{
+    fd_guard fd(::open(path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno == ENOENT ? read_status::missing : read_status::failed;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return read_status::failed;
+    // Blocks from the end; a line is whole once a line feed precedes it.
+    constexpr off_t block = 4096;
+    std::string tail;  // the file's last bytes, from a line start or the file's start
+    off_t pos = st.st_size;
+    while (pos > 0) {
+        const off_t from = pos > block ? pos - block : 0;
+        std::string chunk(static_cast<std::size_t>(pos - from), '\0');
+        if (::pread(fd.get(), &chunk[0], chunk.size(), from) != static_cast<ssize_t>(chunk.size()))
+            return read_status::failed;
+        tail.insert(0, chunk);
+        pos = from;
+        // Look at each whole line of the tail, the last one first.
+        std::size_t stop = tail.size();
+        for (;;) {
+            const std::size_t lf = stop == 0 ? std::string::npos : tail.rfind('\n', stop - 1);
+            if (lf == std::string::npos && pos > 0)
+                break;  // the line may begin in an earlier block
+            const std::size_t first = lf == std::string::npos ? 0 : lf + 1;
+            const char* p = tail.data() + first;
+            const char* end = tail.data() + stop;
+            while (p != end && is_blank(*p))
+                ++p;
+            if (p != end && *p != '%' && stop - first <= max_line) {
+                line.assign(tail, first, stop - first);
+                return read_status::lines;
+            }
+            if (lf == std::string::npos)
+                return read_status::empty;
+            stop = lf;
+        }
+        // Keep only what is not yet a whole line; give up on an overlong one.
+        tail.erase(stop);
+        if (tail.size() > max_line)
+            return read_status::empty;
+    }
+    return read_status::empty;
 }
 
 bool zovFile::write_append(const std::string& line) const
@@ -207,6 +268,31 @@ bool zovFile::write_clear(const std::string& line) const
         return false;
     }
     // Make the rename itself durable.
+    const std::string dir = m_dir.empty() ? std::string(".") : m_dir;
+    fd_guard dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir_fd.get() >= 0)
+        ::fsync(dir_fd.get());
+    return true;
+}
+
+bool zovFile::write_new(const std::string& line) const
+{
+    // Written aside and linked into place: link() never replaces a file, and
+    // the name appears only with its whole content.
+    const std::string file = path();
+    std::string temp = m_dir + "." + m_file + ".XXXXXX";
+    fd_guard fd(::mkostemp(&temp[0], O_CLOEXEC));
+    if (fd.get() < 0)
+        return false;
+    const std::string data = line + '\n';
+    bool ok = write_all(fd.get(), data) && ::fsync(fd.get()) == 0 && fd.close();
+    if (ok && ::link(temp.c_str(), file.c_str()) != 0) {
+        struct stat st;
+        ok = errno == EEXIST && ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    }
+    ::unlink(temp.c_str());
+    if (!ok)
+        return false;
     const std::string dir = m_dir.empty() ? std::string(".") : m_dir;
     fd_guard dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir_fd.get() >= 0)

@@ -1,34 +1,15 @@
 #include <zov/zovHours.h>
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <zov/zovSession.h>
 
 zovHours::zovHours() : zovFile("HOURS.TSK") {}
 
 bool zovHours::init()
 {
-    zovHours hours;
-    std::string line;
-    if (hours.read_first(line))
-        return true;
-    // Only a missing file or one without sessions gets the header; a file
-    // that exists but cannot be read may hold years of records.
-    struct stat st;
-    if (::stat(hours.path().c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
-            return false;
-        const int fd = ::open(hours.path().c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        ::close(fd);
-    } else if (errno != ENOENT) {
-        return false;
-    }
-    return hours.write_clear("% task hours t1 t2");
+    // The header goes only into a file that does not exist yet. Whatever an
+    // existing file holds (comments only, or something unreadable just now)
+    // is the user's.
+    return zovHours().write_new("% task hours t1 t2");
 }
 
 bool zovHours::read(zovSink& sink) const
@@ -48,17 +29,37 @@ bool zovHours::take_back(const zovSession& session) const
     return session.is_valid() && zovFile::take_back(session.to_file_string());
 }
 
-bool zovHours::write(const std::vector<zovSession>& sessions) const
+bool zovHours::take_back(const std::vector<zovSession>& sessions) const
 {
-    if (sessions.empty())
-        return false;
-    std::string lines;
+    const std::string text = lines(sessions);
+    return !text.empty() && zovFile::take_back(text);
+}
+
+zovFile::read_status zovHours::read_lines(zovSink& sink) const
+{
+    return zovFile::read_lines(sink);
+}
+
+zovFile::read_status zovHours::read_last(std::string& line) const
+{
+    return zovFile::read_last(line);
+}
+
+std::string zovHours::lines(const std::vector<zovSession>& sessions)
+{
+    std::string text;
     for (const zovSession& s : sessions) {
         if (!s.is_valid())
-            return false;
-        if (!lines.empty())
-            lines += '\n';
-        lines += s.to_file_string();
+            return std::string();
+        if (!text.empty())
+            text += '\n';
+        text += s.to_file_string();
     }
-    return write_append(lines);
+    return text;
+}
+
+bool zovHours::write(const std::vector<zovSession>& sessions) const
+{
+    const std::string text = lines(sessions);
+    return !text.empty() && write_append(text);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,26 @@ public:
     // The file's full path: the data folder followed by the file name.
     std::string path() const;
 
+    // What a read found. A file that exists but could not be read to its end
+    // is "failed", never "empty": callers must not take it for a new file.
+    enum class read_status { lines, empty, missing, failed };
+
+    // Lines longer than this are skipped when reading: no valid line comes
+    // near it, and collecting one would take unbounded memory.
+    static constexpr std::size_t max_line = 64 * 1024;
+
 protected:
     bool get_tokens(const std::string& line, std::vector<std::string>& tokens) const;
     // Offers each line that is neither blank nor a comment to the sink; true
     // when at least one line was offered.
     bool read(zovSink& sink) const;
+    // The same, telling an empty or missing file from one that could not be
+    // read. A sink that stops the reading early gives "lines".
+    read_status read_lines(zovSink& sink) const;
     bool read_first(std::string& line) const;
+    // The last line that is neither blank nor a comment, found from the end
+    // of the file without reading all of it.
+    read_status read_last(std::string& line) const;
     // Appends line and a line end in one write; false unless all of it was
     // stored. Starts a new line first when the file lacks its final line end.
     bool write_append(const std::string& line) const;
@@ -35,6 +50,10 @@ protected:
     // Replaces the file by line and a line end, atomically: a temporary file,
     // flushed to disk, renamed over the old one.
     bool write_clear(const std::string& line) const;
+    // Creates the file holding line and a line end, only if no file of that
+    // name exists: never replaces anything. True when the file was created
+    // or a regular file of that name already existed.
+    bool write_new(const std::string& line) const;
 
     static std::string m_dir;
     std::string m_file;

@@ -16,10 +16,18 @@ public:
     static bool init();
 
     bool read(zovSink& sink) const;
+    read_status read_lines(zovSink& sink) const;
+    read_status read_last(std::string& line) const;
     // Appends the session's line; false for an invalid session.
     bool write(const zovSession& session) const;
     // Takes the session's line back if it is still the file's last line.
     bool take_back(const zovSession& session) const;
     // Appends the lines of all sessions in one write: all of them or none.
     bool write(const std::vector<zovSession>& sessions) const;
+    // Takes back the lines of such a write if they still end the file.
+    bool take_back(const std::vector<zovSession>& sessions) const;
+
+private:
+    // The sessions' lines, without the final line end; empty if any is invalid.
+    static std::string lines(const std::vector<zovSession>& sessions);
 };

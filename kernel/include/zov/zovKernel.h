@@ -29,19 +29,40 @@ public:
     bool login(const std::string& task);
     bool next(const std::string& task);
     bool logout();
+    // Logs out as of the instant at: never later than now, never before the
+    // running session's begin. LOGINOUT.TSK records that instant.
+    bool logout(const vu_datetime& at);
 
     // The recorded sessions clipped to the range; replaced by the next call.
     const zovSinkHours& hours(const vu_datetime& lo, const vu_datetime& hi);
-    // Enters a past session and cancels the recorded time it overlaps.
+    // Enters a past session and cancels the recorded time it overlaps, the
+    // running session's included: a running session that began before the
+    // session's end goes on from that end, or ends there when the end is not
+    // in the past.
     bool session(const zovSession& session, zovSinkHours& out);
     // Fills a fresh sheet with its week's sessions and the running one.
     double tsheet(zovTimeSheet& sheet);
 
+    // Whether the last hours, session or tsheet call could read all of
+    // HOURS.TSK; when not, its figures are incomplete.
+    bool read_ok() const { return m_read_ok; }
+
     // Whether a name can be stored as a task name.
     static bool is_valid_task_name(const std::string& task);
 
+    // How long a change waits for another program's change to the same
+    // folder before it gives up (false).
+    static void set_lock_wait(int milliseconds);
+
 private:
+    // Brings CURRENT.TSK in line with what HOURS.TSK and LOGINOUT.TSK show
+    // was already done, after a change was cut short. Runs under the lock.
+    void repair();
+    // Logs out at end (already checked), under the lock.
+    bool logout_locked(const vu_datetime& end);
+
     zovLoginOut m_loginout;
     zovCurrent m_current;
     zovSinkHours m_hours;
+    bool m_read_ok = true;
 };
