@@ -46,6 +46,8 @@ int cmd_status(context& c, format f)
     const zovCurrent current = c.kernel.current();  // a copy: hours() reads again
     const zov::day_range today = zov::today_range(c.now);
     const zov::day_total total = zov::today_total(c.kernel.hours(today.lo, today.hi), current, c.now);
+    if (!c.kernel.read_ok())
+        return c.read_failed();
     const double running = current.active() ? c.now.diff_hours(current.time()) : 0.0;
     std::ostringstream text;
     if (f == format::json) {
@@ -106,8 +108,11 @@ int cmd_logout(context& c)
 int cmd_tasks(context& c)
 {
     const zov::day_range range = zov::recent_range(c.now);
+    const std::vector<std::string> names = zov::recent_tasks(c.kernel.hours(range.lo, range.hi));
+    if (!c.kernel.read_ok())
+        return c.read_failed();
     std::ostringstream text;
-    for (const std::string& name : zov::recent_tasks(c.kernel.hours(range.lo, range.hi)))
+    for (const std::string& name : names)
         text << name << '\n';
     c.out << text.str() << std::flush;
     return ok;

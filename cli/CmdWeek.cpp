@@ -81,6 +81,8 @@ int cmd_today(context& c, format f)
     const zovCurrent current = c.kernel.current();
     const zov::day_range today = zov::today_range(c.now);
     const zovSinkHours& pieces = c.kernel.hours(today.lo, today.hi);
+    if (!c.kernel.read_ok())
+        return c.read_failed();
     hours_table table;
     table.by = "task";
     table.span = {today.lo, today.hi};
@@ -117,6 +119,8 @@ int cmd_week(context& c, const std::vector<std::string>& when, format f)
     }
     zovTimeSheet sheet(week, year);
     c.kernel.tsheet(sheet);
+    if (!c.kernel.read_ok())
+        return c.read_failed();
     std::ostringstream text;
     if (f == format::text) {
         sheet.show_time_sheet(text);

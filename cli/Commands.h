@@ -26,6 +26,9 @@ struct context
 
     // "zov: <message>" on stderr; returns the status to exit with.
     int fail(int status, const std::string& message) const;
+    // The error for a HOURS.TSK that could not be read to its end: a partial
+    // answer would understate the hours.
+    int read_failed() const;
 };
 
 int cmd_status(context& c, format f);

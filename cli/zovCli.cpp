@@ -65,6 +65,11 @@ int context::fail(int status, const std::string& message) const
     return status;
 }
 
+int context::read_failed() const
+{
+    return fail(refused, "could not read " + kernel.dir() + "HOURS.TSK");
+}
+
 int run(int argc, char** argv, std::ostream& out, std::ostream& err)
 {
     options o;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
@@ -300,6 +301,43 @@ TEST_P(Cli, CorrectionPrintsTheLinesItAppends)
               "Alpha      2.00\nBeta       1.00\nGamma      1.00\nTotal      4.00\n");
 }
 
+// A correction into the running session: the dry run shows exactly what the
+// real one then appends.
+TEST_P(Cli, DryRunShowsWhatTheCorrectionWrites)
+{
+    const auto before = snapshot(m_dir);
+    const std::vector<std::string> args = {"correct", "Gamma", "2026-12-08T10:00", "2026-12-08T10:30"};
+    std::vector<std::string> dry = args;
+    dry.push_back("--dry-run");
+    const zov_result trial = zov(dry);
+    EXPECT_EQ(trial.status, 0) << trial.err;
+    EXPECT_EQ(snapshot(m_dir), before);
+    const std::string base = read_file(hours_path());
+    const zov_result real = zov(args);
+    EXPECT_EQ(real.status, 0) << real.err;
+    EXPECT_EQ(real.out, trial.out);
+    EXPECT_EQ(read_file(hours_path()), base + real.out);
+    // The running session gave up the corrected half hour.
+    EXPECT_EQ(zov({"report", "2026-12-08", "2026-12-08"}).out, "Beta       1.50\nGamma      0.50\nTotal      2.00\n");
+}
+
+// A HOURS.TSK that cannot be read gives an error, never a smaller total.
+TEST_P(Cli, UnreadableHoursIsAnError)
+{
+    ::unlink(hours_path().c_str());
+    ::mkdir(hours_path().c_str(), 0700);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"status"}, std::vector<std::string>{"week"}, std::vector<std::string>{"today"},
+          std::vector<std::string>{"tasks"}, std::vector<std::string>{"report", "2026-12-01", "2026-12-31"},
+          std::vector<std::string>{"sessions", "2026-12-01", "2026-12-31"},
+          std::vector<std::string>{"correct", "K", "2026-12-07T10:00", "2026-12-07T11:00"}}) {
+        const zov_result r = zov(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_EQ(r.out, "") << args[0];
+        EXPECT_EQ(r.err, "zov: could not read " + m_dir + "HOURS.TSK\n") << args[0];
+    }
+}
+
 TEST_P(Cli, ErrorsSayWhatIsWrongAndChangeNothing)
 {
     const std::vector<error_row> rows = {
@@ -427,17 +465,25 @@ TEST(CliDataFolder, FolderThatCannotBeMadeOrWritten)
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, "zov: Could not write the task files in the data folder " + dir
                              + ". Check that the folder exists and can be written.\n");
-        EXPECT_EQ(snapshot(dir), before) << args[0];
+        // A file the write could not fill stays empty; nothing half-written.
+        auto after = snapshot(dir);
+        if (after.count("LOGINOUT.TSK") && after["LOGINOUT.TSK"].empty())
+            after.erase("LOGINOUT.TSK");
+        EXPECT_EQ(after, before) << args[0];
     }
     // Log-in with a stopped recording, likewise.
     write_file(dir + "CURRENT.TSK", "K " + at("2026-12-08T09:00:00").to_readable_datetime_string() + " INACTIVE\n");
-    const auto inactive = snapshot(dir);
+    auto inactive = snapshot(dir);
     zov_run full{{"--data", dir, "login", "L"}, "UTC", "2026-12-08 11:00:00", {}};
     full.file_size_limit = 0;
     r = run_zov(full);
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Could not write the task files"), std::string::npos) << r.err;
-    EXPECT_EQ(snapshot(dir), inactive);
+    auto after = snapshot(dir);
+    inactive.erase("LOGINOUT.TSK");
+    after.erase("LOGINOUT.TSK");
+    EXPECT_EQ(after, inactive);
+    EXPECT_EQ(read_file(dir + "LOGINOUT.TSK"), "");
 }
 
 TEST(CliHelp, HelpListsTheSubCommands)
@@ -475,4 +521,51 @@ TEST(CliCompletion, SubCommandsOptionsAndRecentTasks)
     EXPECT_EQ(complete("zov --data '" + dir + "' next ''"), "Review\nWriting\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' login W"), "Writing\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' correct Writing ''"), "\n");
+}
+
+// The tray (the kernel in a process of its own) and zov switching tasks on one
+// folder at the same moment: every switch is recorded once, none is lost.
+TEST(CliConcurrent, TrayAndZovSwitchTogether)
+{
+    TzGuard tz("UTC");
+    TempDir home;
+    const std::string dir = home.path();
+    ASSERT_EQ(run_zov({{"--data", dir, "login", "Start"}, "UTC", "", {}}).status, 0);
+    const pid_t tray = ::fork();
+    if (tray == 0) {
+        zovKernel kernel(dir);
+        bool ok = true;
+        for (int i = 0; i < 150; ++i)
+            ok = kernel.next(i % 2 ? "TrayA" : "TrayB") && ok;
+        ::_exit(ok ? 0 : 1);
+    }
+    int failures = 0;
+    for (int i = 0; i < 60; ++i)
+        failures += run_zov({{"--data", dir, "next", i % 2 ? "CliA" : "CliB"}, "UTC", "", {}}).status != 0;
+    int status = 0;
+    ASSERT_EQ(::waitpid(tray, &status, 0), tray);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(run_zov({{"--data", dir, "logout"}, "UTC", "", {}}).status, 0);
+
+    // The sessions chain: each begins where the one before ended, under another
+    // name, and the last ends where the state says recording stopped.
+    std::vector<zovSession> sessions;
+    for (const std::string& text : read_lines(dir + "HOURS.TSK")) {
+        if (text.empty() || text[0] == '%')
+            continue;
+        sessions.emplace_back(text);
+        ASSERT_TRUE(sessions.back().is_valid()) << text;
+    }
+    ASSERT_GE(sessions.size(), 2u);
+    EXPECT_EQ(sessions.front().task(), "Start");
+    for (std::size_t i = 1; i < sessions.size(); ++i) {
+        EXPECT_EQ(sessions[i].tbeg(), sessions[i - 1].tend()) << "line " << i;
+        EXPECT_NE(sessions[i].task(), sessions[i - 1].task()) << "line " << i;
+    }
+    zovFile::set_dir(dir);
+    zovCurrent state;
+    ASSERT_TRUE(state.read());
+    EXPECT_FALSE(state.active());
+    EXPECT_EQ(state.time(), sessions.back().tend());
 }
