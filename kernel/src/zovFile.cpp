@@ -280,6 +280,11 @@ bool zovFile::write_new(const std::string& line) const
     // Written aside and linked into place: link() never replaces a file, and
     // the name appears only with its whole content.
     const std::string file = path();
+    // The usual case, a file already there, costs one stat and no disk flush:
+    // every program start comes through here.
+    struct stat existing;
+    if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        return true;
     std::string temp = m_dir + "." + m_file + ".XXXXXX";
     fd_guard fd(::mkostemp(&temp[0], O_CLOEXEC));
     if (fd.get() < 0)

@@ -131,8 +131,8 @@ std::map<std::string, std::string> snapshot(const std::string& dir)
     for (auto it = std::filesystem::recursive_directory_iterator(dir, ec);
          !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
         const std::string rel = std::filesystem::relative(it->path(), dir).string();
-        if (rel == ".lock")
-            continue;  // the kernel's lock file, empty and kept
+        if (rel == ".lock" || rel == ".HOURS.TSK.index")
+            continue;  // the kernel's lock file and derived index
         files[rel] = it->is_regular_file() ? read_file(it->path().string()) : std::string("<folder>");
     }
     return files;

@@ -38,7 +38,7 @@ zov_result run_zov(const zov_run& run);
 std::string run_bash(const zov_run& run, const std::string& script);
 
 // All files under a folder, by path relative to it, with their content;
-// the kernel's lock file left out.
+// the kernel's lock file and the derived index left out.
 std::map<std::string, std::string> snapshot(const std::string& dir);
 
 // RFC 4180 fields of a CSV text, one vector per record.
