@@ -6,7 +6,7 @@ set -euo pipefail
 common="build-essential cmake pkg-config libwxgtk3.2-dev xdg-utils libcli11-dev nlohmann-json3-dev"
 case "${1:-test}" in
   run)   pkgs="$common" ;;
-  test)  pkgs="$common libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev faketime" ;;
+  test)  pkgs="$common libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime" ;;
   bench) pkgs="$common libbenchmark-dev timewarrior hyperfine" ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac

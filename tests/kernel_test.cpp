@@ -403,3 +403,132 @@ TEST_F(Kernel, a_session_begun_in_the_repeated_hour_survives_a_restart)
     ASSERT_TRUE(k.logout());
     EXPECT_EQ(hours_lines().back(), "K   0.50     2013-10-27T02:30:00+01:00     2013-10-27T03:00:00+01:00");
 }
+
+// ---------------------------------------------------------------------------
+// A clock that is stepped, and log-outs at a given instant, in every test zone
+
+namespace {
+
+class KernelZones : public ::testing::TestWithParam<const char*>
+{
+protected:
+    std::string file(const std::string& name) const { return m_dir.file(name); }
+    // A session line of local wall times of 2013-03-13.
+    static std::string line(const std::string& task, const std::string& hours, const std::string& b,
+                            const std::string& e)
+    {
+        return task + "   " + hours + "     " + at("2013-03-13T" + b).to_readable_datetime_string() + "     "
+            + at("2013-03-13T" + e).to_readable_datetime_string();
+    }
+
+    TempDir m_dir;
+    TzGuard m_tz{GetParam()};
+    FixedClock m_clock{"2013-03-13T10:00:00"};
+};
+
+INSTANTIATE_TEST_SUITE_P(zones, KernelZones, ::testing::ValuesIn(test_zones), zone_name);
+
+}  // namespace
+
+TEST_P(KernelZones, a_clock_set_back_never_gives_a_negative_session)
+{
+    // Logged in with the clock fast, then the clock is set back.
+    struct Case
+    {
+        const char* name;
+        std::function<bool(zovKernel&)> op;
+        std::string closed;
+        std::string state;
+    };
+    const Case cases[] = {
+        {"log-out", [](zovKernel& k) { return k.logout(); }, line("K", "0.00", "10:00:00", "10:00:00"),
+         "K " + at("2013-03-13T10:00:00").to_readable_datetime_string() + " INACTIVE\n"},
+        {"switch", [](zovKernel& k) { return k.next("L"); }, line("K", "0.00", "10:00:00", "10:00:00"),
+         "L " + at("2013-03-13T10:00:00").to_readable_datetime_string() + " ACTIVE\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        m_clock.set("2013-03-13T10:00:00");
+        zovKernel k(dir.path());
+        ASSERT_TRUE(k.login("K"));
+        m_clock.set("2013-03-13T09:30:00");
+        ASSERT_TRUE(c.op(k));
+        EXPECT_EQ(read_lines(dir.file("HOURS.TSK")).back(), c.closed);
+        EXPECT_EQ(read_file(dir.file("CURRENT.TSK")), c.state);
+        // The day's net never drops below what was recorded before.
+        EXPECT_GE(k.hours(at("2013-03-13T00:00:00"), at("2013-03-13T23:00:00")).begin()->hours(), 0.0);
+    }
+}
+
+TEST_P(KernelZones, logout_at_an_instant_is_kept_between_the_begin_and_now)
+{
+    struct Case
+    {
+        const char* at;   // asked for
+        const char* end;  // recorded
+    };
+    const Case cases[] = {
+        {"2013-03-13T12:30:00", "12:30:00"},  // in the past: as asked
+        {"2013-03-13T17:00:00", "14:00:00"},  // in the future: now
+        {"2013-03-13T09:00:00", "10:00:00"},  // before the begin: the begin
+        {"2013-03-13T10:00:00", "10:00:00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.at);
+        TempDir dir;
+        m_clock.set("2013-03-13T10:00:00");
+        zovKernel k(dir.path());
+        ASSERT_TRUE(k.login("K"));
+        m_clock.set("2013-03-13T14:00:00");
+        ASSERT_TRUE(k.logout(at(c.at)));
+        const std::string end = at(std::string("2013-03-13T") + c.end).to_readable_datetime_string();
+        EXPECT_EQ(read_lines(dir.file("HOURS.TSK")).back().substr(0, 1), "K");
+        EXPECT_EQ(zovSession(read_lines(dir.file("HOURS.TSK")).back()).tend(), at(std::string("2013-03-13T") + c.end));
+        EXPECT_EQ(read_lines(dir.file("LOGINOUT.TSK")).back(), "LOGOUT " + end);
+        EXPECT_EQ(read_file(dir.file("CURRENT.TSK")), "K " + end + " INACTIVE\n");
+        // Nothing running: a second one writes nothing.
+        EXPECT_TRUE(k.logout(at(c.at)));
+        EXPECT_EQ(read_lines(dir.file("HOURS.TSK")).size(), 2u);
+    }
+}
+
+TEST_P(KernelZones, start_up_completes_a_change_cut_short)
+{
+    // The files as a crash between two writes leaves them; the next start
+    // must neither lose the session nor record it again.
+    const std::string k8 = at("2013-03-13T08:00:00").to_readable_datetime_string();
+    const std::string t12 = at("2013-03-13T12:00:00").to_readable_datetime_string();
+    const std::string closed = line("K", "4.00", "08:00:00", "12:00:00");
+    struct Case
+    {
+        const char* name;
+        std::string hours_tail;     // after the header
+        std::string loginout;
+        std::string state_after;
+        std::string hours_after;    // the last line afterwards
+    };
+    const Case cases[] = {
+        {"switch stored, state not", closed + "\n", "LOGIN " + k8 + "\n", "K " + t12 + " ACTIVE\n", closed},
+        {"log-out stored, state not", closed + "\n", "LOGIN " + k8 + "\nLOGOUT " + t12 + "\n",
+         "K " + t12 + " INACTIVE\n", closed},
+        {"log-out stamped only", "", "LOGIN " + k8 + "\nLOGOUT " + t12 + "\n", "K " + t12 + " INACTIVE\n", closed},
+        {"an older log-out is no log-out", "", "LOGOUT " + at("2013-03-13T07:00:00").to_readable_datetime_string()
+                                                 + "\n",
+         "K " + k8 + " ACTIVE\n", "% task hours t1 t2"},
+        {"another task's session is no closing line", line("L", "1.00", "07:00:00", "08:00:00") + "\n",
+         "LOGIN " + k8 + "\n", "K " + k8 + " ACTIVE\n", line("L", "1.00", "07:00:00", "08:00:00")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        write_file(dir.file("HOURS.TSK"), "% task hours t1 t2\n" + c.hours_tail);
+        write_file(dir.file("LOGINOUT.TSK"), c.loginout);
+        write_file(dir.file("CURRENT.TSK"), "K " + k8 + " ACTIVE\n");
+        m_clock.set("2013-03-13T13:00:00");
+        zovKernel k(dir.path());
+        EXPECT_EQ(read_file(dir.file("CURRENT.TSK")), c.state_after);
+        EXPECT_EQ(read_lines(dir.file("HOURS.TSK")).back(), c.hours_after);
+        expect_recorded_at_most_once(dir.file("HOURS.TSK"));
+    }
+}

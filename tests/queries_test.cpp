@@ -290,7 +290,7 @@ TEST_P(Queries, sink_hours_construction_and_copies)
     EXPECT_EQ(copy.lo(), blank.lo());
 }
 
-TEST_P(Queries, week_takes_whole_sessions_by_their_begin)
+TEST_P(Queries, week_takes_every_session_with_time_in_it_whole)
 {
     // Week 11 of 2013 runs from Monday 2013-03-11 to Sunday 2013-03-17.
     record({
@@ -309,8 +309,8 @@ TEST_P(Queries, week_takes_whole_sessions_by_their_begin)
     };
     const Case cases[] = {
         {10, 2013, {"SundayBefore"}, 2},
-        {11, 2013, {"Monday", "SundayLate", "Wednesday"}, 6},
-        {12, 2013, {"NextMonday"}, 1},
+        {11, 2013, {"SundayBefore", "Monday", "SundayLate", "Wednesday"}, 8},
+        {12, 2013, {"SundayLate", "NextMonday"}, 5},
         {11, 2014, {}, 0},
     };
     for (const Case& c : cases) {
@@ -327,14 +327,15 @@ TEST_P(Queries, week_takes_whole_sessions_by_their_begin)
     }
 }
 
-TEST_P(Queries, week_of_a_reversed_session_is_that_of_its_later_end)
+TEST_P(Queries, a_reversed_session_belongs_to_every_week_it_has_time_in)
 {
-    record({{"Rev", "2013-03-18T01:00:00", "2013-03-17T22:00:00"}});
+    record({{"Rev", "2013-03-18T01:00:00", "2013-03-17T22:00:00"}, {"Touch", "2013-03-17T20:00:00", "2013-03-18T00:00:00"}});
     zovFile::set_dir(path());
     zovSinkWeek w11(11, 2013), w12(12, 2013);
     zovHours().read(w11);
     zovHours().read(w12);
-    EXPECT_TRUE(pieces(w11).empty());
+    ASSERT_EQ(pieces(w11).size(), 2u);
+    // Ending at the week's first instant is no time in it.
     ASSERT_EQ(pieces(w12).size(), 1u);
     EXPECT_DOUBLE_EQ(sum_hours(w12), -3.0);
 }

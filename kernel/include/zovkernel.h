@@ -18,3 +18,4 @@
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
 #include <zov/zovTimeText.h>
+#include <zov/zovWeekFigures.h>

@@ -276,9 +276,11 @@ double zovKernel::tsheet(zovTimeSheet& sheet)
     next.set_time_t(vu_datetime::year_week_monday(week.year(), week.week() + 1).to_time_t() + 2 * 86400);
     m_read_ok = zovHours().read_lines(week, first, next) != zovFile::read_status::failed;
     m_current.read();
-    if (m_current.active() && m_current.time().to_week_number() == week.week()
-        && m_current.time().to_year_number() == week.year()) {
-        week.push_back(zovSession(m_current.task(), m_current.time(), now_time()));
+    // The running session counts with its part inside the week.
+    const vu_datetime now = now_time();
+    if (m_current.active() && !week.first().is_not_a_date_time() && m_current.time() < week.next()
+        && !(now < week.first())) {
+        week.push_back(zovSession(m_current.task(), m_current.time(), now));
         sheet.set_active_task(m_current.task());
     }
     return sheet.compute_time_sheet();

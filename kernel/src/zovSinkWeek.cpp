@@ -1,7 +1,5 @@
 #include <zov/zovSinkWeek.h>
 
-#include <cstdint>
-
 zovSinkWeek::zovSinkWeek(int week, int year) : m_week(week), m_year(year)
 {
     const vu_datetime monday = vu_datetime::year_week_monday(year, week);
@@ -16,21 +14,18 @@ zovSinkWeek::~zovSinkWeek() = default;
 
 bool zovSinkWeek::operator()(const std::string& line)
 {
+    if (m_first.is_not_a_date_time())
+        return true;
     const zovSession session(line);
     if (!session.is_valid())
         return true;
-    if (m_first.is_not_a_date_time())
-        return true;
-    // Far from the week's ends the span decides; within a day of them the
-    // begin's own week does, for zones that turn their clocks back at midnight.
-    const std::int64_t t = session.tbeg().to_time_t();
-    const std::int64_t first = m_first.to_time_t();
-    const std::int64_t next = m_next.to_time_t();
-    constexpr std::int64_t day = 86400;
-    if (t < first - day || t >= next + day)
-        return true;
-    if ((t >= first + day && t < next - day)
-        || (session.tbeg().to_week_number() == m_week && session.tbeg().to_year_number() == m_year))
+    // Every session with time inside the week, whichever way round: a session
+    // or a cancelling line that crosses the week's start counts with its part.
+    const vu_datetime& a = session.tbeg();
+    const vu_datetime& b = session.tend();
+    const vu_datetime& lo = b < a ? b : a;
+    const vu_datetime& hi = b < a ? a : b;
+    if (lo < m_next && m_first < hi)
         m_sessions.push_back(session);
     return true;
 }

@@ -1,6 +1,6 @@
 #include <zov/zovTimeSheet.h>
 
-#include <cmath>
+#include <algorithm>
 
 #include "zovFormat.h"
 
@@ -23,15 +23,9 @@ std::string right5(const std::string& text)
     return text.size() >= 5 ? text : std::string(5 - text.size(), ' ') + text;
 }
 
-// Amounts below 0.1 h, zero and negative ones are not shown in the report.
-bool shown(double hours)
+std::string value(std::int64_t seconds)
 {
-    return std::trunc(hours * 10.0) >= 1.0;
-}
-
-std::string value(double hours)
-{
-    return right5(zov_detail::fixed(hours, 1));
+    return right5(zovWeekFigures::text(seconds));
 }
 
 std::size_t column(int i)
@@ -48,13 +42,68 @@ zovTimeSheet::~zovTimeSheet() = default;
 double zovTimeSheet::compute_time_sheet()
 {
     m_tasks.clear();
-    double total = 0.0;
-    for (const zovSession& s : m_sink) {
-        const double h = s.hours();
-        m_tasks[s.task()][s.tbeg().to_day_of_week2()] += h;
-        total += h;
+    m_seconds.clear();
+    if (m_sink.first().is_not_a_date_time())
+        return 0.0;
+    // The first instant of each day of the week and of the next Monday.
+    // Noon of the n-th day lies within that day whatever its length.
+    std::int64_t start[8];
+    for (int d = 0; d < 7; ++d) {
+        vu_datetime noon;
+        noon.set_time_t(m_sink.first().to_time_t() + d * 86400 + 43200);
+        start[d] = noon.date().to_time_t();
     }
-    return total;
+    start[7] = m_sink.next().to_time_t();
+
+    std::int64_t total = 0;
+    for (const zovSession& s : m_sink) {
+        const std::int64_t a = s.tbeg().to_time_t();
+        const std::int64_t b = s.tend().to_time_t();
+        const std::int64_t sign = b < a ? -1 : 1;
+        const std::int64_t lo = std::min(a, b);
+        const std::int64_t hi = std::max(a, b);
+        auto& days = m_seconds[s.task()];
+        for (int d = 0; d < 7; ++d) {
+            const std::int64_t from = std::max(lo, start[d]);
+            const std::int64_t to = std::min(hi, start[d + 1]);
+            if (from < to) {
+                days[d] += sign * (to - from);
+                total += sign * (to - from);
+            } else if (lo == hi && lo >= start[d] && lo < start[d + 1]) {
+                days[d];  // an entry without time, e.g. a session just begun
+            }
+        }
+        if (days.empty())
+            m_seconds.erase(s.task());
+    }
+    for (const auto& task : m_seconds)
+        for (const auto& day : task.second)
+            m_tasks[task.first][day.first] = static_cast<double>(day.second) / 3600.0;
+    return static_cast<double>(total) / 3600.0;
+}
+
+zovWeekFigures zovTimeSheet::figures() const
+{
+    zovWeekFigures f;
+    for (const auto& task : m_seconds) {
+        zovWeekFigures::row r;
+        r.task = task.first;
+        r.active = task.first == m_active_task;
+        bool any = false;
+        for (const auto& day : task.second) {
+            r.days[day.first] = {true, day.second};
+            r.sum.present = true;
+            r.sum.seconds += day.second;
+            f.days[day.first].present = true;
+            f.days[day.first].seconds += day.second;
+            f.total.present = true;
+            f.total.seconds += day.second;
+            any = any || zovWeekFigures::shown(day.second);
+        }
+        if (any || zovWeekFigures::shown(r.sum.seconds))
+            f.rows.push_back(r);
+    }
+    return f;
 }
 
 void zovTimeSheet::show_time_sheet(std::ostream& out)
@@ -84,37 +133,35 @@ void zovTimeSheet::show_time_sheet(std::ostream& out)
     out << line << std::endl;
     out << rule_line << std::endl;
 
-    double sums[8] = {};
-    for (const auto& task : m_tasks) {
-        bool any = false;
-        for (const auto& day : task.second)
-            any = any || shown(day.second);
-        if (!any)
-            continue;
+    // Every sum is the exact sum of what it covers, shown amounts or not,
+    // rounded once: the report adds up to the recorded time.
+    const zovWeekFigures f = figures();
+    for (const zovWeekFigures::row& r : f.rows) {
         line = blank_line;
-        if (task.first == m_active_task)
-            put(line, 1, "-->" + task.first);
+        if (r.active)
+            put(line, 1, "-->" + r.task);
         else
-            put(line, 4, task.first);
-        double row = 0.0;
-        for (const auto& day : task.second) {
-            if (day.first < 0 || day.first > 6 || !shown(day.second))
-                continue;
-            row += day.second;
-            sums[day.first] += day.second;
-            sums[7] += day.second;
-            put(line, column(day.first), value(day.second));
+            put(line, 4, r.task);
+        for (int i = 0; i < 7; ++i) {
+            const std::string text = zovWeekFigures::shown_text(r.days[i]);
+            if (!text.empty())
+                put(line, column(i), right5(text));
         }
-        put(line, 77, ":" + value(row));
+        put(line, 77, ":" + value(r.sum.seconds));
         out << line << std::endl;
     }
     out << rule_line << std::endl;
 
     line = blank_line;
     put(line, 4, "SUM");
-    for (int i = 0; i < 8; ++i)
-        if (shown(sums[i]))
-            put(line, column(i), value(sums[i]));
+    for (int i = 0; i < 7; ++i) {
+        const std::string text = zovWeekFigures::shown_text(f.days[i]);
+        if (!text.empty())
+            put(line, column(i), right5(text));
+    }
+    const std::string total = zovWeekFigures::shown_text(f.total);
+    if (!total.empty())
+        put(line, column(7), right5(total));
     out << line << std::endl;
     out << rule_line << std::endl;
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <wx/button.h>
 #include <wx/colour.h>
 #include <wx/listbox.h>
@@ -217,6 +219,10 @@ TEST_F(CurrentTaskTest, refused_names_and_failed_writes_are_reported_in_error_bo
     ASSERT_EQ(1u, boxes.size());
     EXPECT_TRUE(boxes[0].message.Contains(wxString::FromUTF8(dir))) << boxes[0].message;
     EXPECT_TRUE(boxes[0].style & wxICON_ERROR);
+    EXPECT_EQ("Sleeping", Label(m_page->GetStatusText())) << "a log-in not stamped did not happen";
+    ASSERT_EQ(0, ::rmdir((dir + "LOGINOUT.TSK").c_str()));
+    click(m_page->GetLoginButton());
+    ASSERT_TRUE(zovgui::take_boxes().empty());
 
     // A log-out whose session cannot be appended to HOURS.TSK.
     std::remove((dir + "HOURS.TSK").c_str());

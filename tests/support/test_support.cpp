@@ -1,10 +1,16 @@
 #include "test_support.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -154,6 +160,85 @@ bool exists(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
+}
+
+void expect_recorded_at_most_once(const std::string& path)
+{
+    std::map<std::int64_t, int> steps;  // instant -> change of the coverage
+    for (const std::string& line : read_lines(path)) {
+        if (line.find_first_not_of(" \t\r") == std::string::npos || line[line.find_first_not_of(" \t\r")] == '%')
+            continue;
+        const zovSession s(line);
+        ASSERT_TRUE(s.is_valid()) << "unreadable line: " << line;
+        const bool forward = !(s.tend() < s.tbeg());
+        const std::int64_t lo = std::min(s.tbeg(), s.tend()).to_time_t();
+        const std::int64_t hi = std::max(s.tbeg(), s.tend()).to_time_t();
+        steps[lo] += forward ? 1 : -1;
+        steps[hi] -= forward ? 1 : -1;
+    }
+    int coverage = 0;
+    for (const auto& [t, change] : steps) {
+        coverage += change;
+        vu_datetime when;
+        when.set_time_t(t);
+        ASSERT_TRUE(coverage == 0 || coverage == 1)
+            << "recorded " << coverage << " times from " << when.to_readable_datetime_string() << "\n"
+            << read_file(path);
+    }
+}
+
+process_result run_process(const std::vector<std::string>& args, const std::vector<std::string>& extra)
+{
+    process_result result;
+    std::vector<std::string> env_text;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        bool replaced = false;
+        for (const std::string& x : extra)
+            replaced = replaced || x.compare(0, name.size() + 1, name + "=") == 0;
+        if (!replaced)
+            env_text.push_back(entry);
+    }
+    env_text.insert(env_text.end(), extra.begin(), extra.end());
+    std::vector<char*> argv, envp;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    for (const std::string& e : env_text)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    int pipe_fd[2];
+    if (::pipe2(pipe_fd, O_CLOEXEC) != 0)
+        return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fd[1], 1);
+    pid_t pid = -1;
+    const int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe_fd[1]);
+    if (rc == 0) {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(pipe_fd[0], buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            result.out.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(pipe_fd[0]);
+    if (rc != 0)
+        return result;
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exited = WIFEXITED(status);
+    result.status = result.exited ? WEXITSTATUS(status) : WTERMSIG(status);
+    return result;
 }
 
 }  // namespace zovtest

@@ -86,4 +86,21 @@ extern const char* const test_zones[4];
 // A test name part for a zone parameter: "Europe/Berlin" -> "Europe_Berlin".
 std::string zone_name(const ::testing::TestParamInfo<const char*>& info);
 
+// Every line of the HOURS.TSK at path reads back, and net of the cancelling
+// lines every instant is recorded at most once: the sum of the lines covering
+// it, each +1 (or -1 when reversed), is 0 or 1.
+void expect_recorded_at_most_once(const std::string& path);
+
+// A program run to its end: how it ended and what it printed.
+struct process_result
+{
+    bool exited = false;  // ended by exit(), not by a signal
+    int status = -1;      // the exit status, or the signal
+    std::string out;      // standard output
+};
+
+// Runs args[0] (searched in PATH) with the environment plus extra
+// ("NAME=value" entries); standard error goes to this process's.
+process_result run_process(const std::vector<std::string>& args, const std::vector<std::string>& extra = {});
+
 }  // namespace zovtest

@@ -7,7 +7,8 @@
 #include <zov/zovSession.h>
 #include <zov/zovSink.h>
 
-// Collects the whole sessions of HOURS.TSK that begin in one ISO week.
+// Collects the sessions of HOURS.TSK that have time inside one ISO week
+// (whole: the time sheet takes their parts within the week, day by day).
 class zovSinkWeek : public zovSink
 {
 public:
@@ -28,13 +29,17 @@ public:
     const_iterator begin() const { return m_sessions.begin(); }
     const_iterator end() const { return m_sessions.end(); }
     void push_back(const zovSession& session);
+    // The week's first instant and the next week's; unset for a week that
+    // does not exist.
+    const vu_datetime& first() const { return m_first; }
+    const vu_datetime& next() const { return m_next; }
 
 private:
     int m_week;
     int m_year;
     std::list<zovSession> m_sessions;
     // The week's span, worked out once: comparing instants is much cheaper
-    // than taking the week of every line. Unset for a week that does not exist.
+    // than taking the week of every line.
     vu_datetime m_first;
     vu_datetime m_next;
 };

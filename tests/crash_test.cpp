@@ -1,0 +1,254 @@
+// Crashes and read errors from outside: each operation runs as its own
+// process under strace, which kills it at the N-th call of one file-changing
+// system call (or fails the N-th read with EIO), for N = 1, 2, ... until the
+// operation runs to its end untouched. After every cut the following
+// operations run normally, and the files must still hold every minute worked
+// and no minute twice.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+using namespace zovtest;
+
+namespace {
+
+const char* const zone = "Europe/Berlin";
+const std::string day = "2013-03-13T";
+
+// One step: an operation of the test driver at a local time of the day.
+struct step
+{
+    const char* time;
+    std::vector<std::string> args;
+};
+
+struct outcome
+{
+    std::map<std::string, double> net;  // net hours per task over the day
+    double total = 0.0;
+};
+
+bool have_strace()
+{
+    static const bool ok = run_process({"strace", "-V"}).exited;
+    return ok;
+}
+
+std::vector<std::string> op_args(const TempDir& dir, const step& s)
+{
+    std::vector<std::string> args{ZOV_TEST_OP, dir.path()};
+    for (const std::string& a : s.args)
+        args.push_back(a.size() == 5 && a[2] == ':' ? day + a + ":00" : a);
+    return args;
+}
+
+std::vector<std::string> env_at(const step& s)
+{
+    return {std::string("TZ=") + zone, "ZOV_TEST_NOW=" + day + s.time + ":00"};
+}
+
+process_result run_step(const TempDir& dir, const step& s)
+{
+    return run_process(op_args(dir, s), env_at(s));
+}
+
+// Runs the step under strace, which injects `what` into the N-th call of
+// `call`; true when the call was reached (the run was disturbed).
+bool run_injected(const TempDir& dir, const step& s, const std::string& call, const std::string& what, int n,
+                  process_result& result)
+{
+    std::vector<std::string> args{"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + call,
+                                  "-e", "inject=" + call + ":" + what + ":when=" + std::to_string(n)};
+    const std::vector<std::string> op = op_args(dir, s);
+    args.insert(args.end(), op.begin(), op.end());
+    result = run_process(args, env_at(s));
+    return !(result.exited && result.status == 0);
+}
+
+// The ordinals of the calls of `call` that the step makes on files of its
+// data folder (strace -y names each descriptor's file). Calls before them,
+// such as the loader's, need no cut of their own.
+std::vector<int> calls_on_folder(const TempDir& dir, const step& s, const std::string& call)
+{
+    const std::string log = dir.file("strace.log");
+    std::vector<std::string> args{"strace", "-f", "-y", "-qq", "-o", log, "-e", "trace=" + call};
+    const std::vector<std::string> op = op_args(dir, s);
+    args.insert(args.end(), op.begin(), op.end());
+    run_process(args, env_at(s));
+    std::vector<int> found;
+    int n = 0;
+    for (const std::string& line : read_lines(log)) {
+        ++n;
+        if (line.find(dir.path()) != std::string::npos)
+            found.push_back(n);
+    }
+    ::unlink(log.c_str());
+    return found;
+}
+
+outcome measure(const TempDir& dir)
+{
+    outcome o;
+    zovFile::set_dir(dir.path());
+    zovSinkHours sink(at(day + "00:00:00"), at(day + "23:59:59"));
+    EXPECT_TRUE(zovHours().read(sink) || read_lines(dir.file("HOURS.TSK")).size() <= 1);
+    for (const zovSession& s : sink) {
+        o.net[s.task()] += s.hours();
+        o.total += s.hours();
+    }
+    for (auto it = o.net.begin(); it != o.net.end();)
+        it = std::abs(it->second) < 1e-9 ? o.net.erase(it) : std::next(it);
+    return o;
+}
+
+struct scenario
+{
+    const char* name;
+    std::vector<step> before;  // run normally
+    step cut;                  // the operation that is cut short
+    std::vector<step> after;   // run normally afterwards
+    // The acceptable results: the cut operation done or not done.
+    std::vector<std::map<std::string, double>> results;
+};
+
+const std::vector<scenario>& scenarios()
+{
+    static const std::vector<scenario> all = {
+        {"switch", {{"08:00", {"login", "K"}}}, {"12:00", {"next", "L"}}, {{"17:00", {"logout"}}},
+         // A switch cut short after the closed session was stored goes on
+         // under the old name: the time is kept, the new name is lost.
+         {{{"K", 4}, {"L", 5}}, {{"K", 9}}}},
+        {"log-out", {{"08:00", {"login", "K"}}}, {"12:00", {"logout"}},
+         {{"13:00", {"login", "M"}}, {"17:00", {"logout"}}},
+         {{{"K", 4}, {"M", 4}}, {{"K", 9}}}},
+        {"log-out after a switch", {{"08:00", {"login", "K"}}, {"12:00", {"next", "L"}}}, {"17:00", {"logout"}},
+         {{"18:00", {"logout"}}},
+         {{{"K", 4}, {"L", 5}}, {{"K", 4}, {"L", 6}}}},
+        {"log-in", {}, {"08:00", {"login", "K"}}, {{"12:00", {"next", "L"}}, {"17:00", {"logout"}}},
+         {{{"K", 4}, {"L", 5}}, {}}},
+        {"correction", {{"08:00", {"login", "K"}}}, {"12:00", {"session", "L", "09:00", "10:00"}},
+         {{"17:00", {"logout"}}},
+         {{{"K", 8}, {"L", 1}}, {{"K", 9}}}},
+        {"correction up to now", {{"08:00", {"login", "K"}}}, {"12:00", {"session", "L", "11:00", "12:00"}},
+         {{"13:00", {"login", "M"}}, {"17:00", {"logout"}}},
+         // Done, it ends K at 12:00; not done, K runs on. Cut after the
+         // log-out was stamped but before the lines were stored, the log-out
+         // is completed without the correction.
+         {{{"K", 3}, {"L", 1}, {"M", 4}}, {{"K", 9}}, {{"K", 4}, {"M", 4}}}},
+        {"start-up", {}, {"08:00", {"start"}}, {{"08:00", {"login", "K"}}, {"17:00", {"logout"}}},
+         {{{"K", 9}}}},
+    };
+    return all;
+}
+
+class Crash : public ::testing::TestWithParam<const char*>
+{
+protected:
+    TzGuard m_tz{zone};
+};
+
+TEST_P(Crash, every_cut_leaves_files_that_lose_nothing_and_count_nothing_twice)
+{
+    if (!have_strace())
+        GTEST_SKIP() << "strace is not installed";
+    const std::string call = GetParam();
+    for (const scenario& sc : scenarios()) {
+        std::vector<int> cuts;
+        {
+            TempDir dir;
+            for (const step& s : sc.before)
+                ASSERT_EQ(run_step(dir, s).status, 0);
+            cuts = calls_on_folder(dir, sc.cut, call);
+        }
+        for (const int n : cuts) {
+            SCOPED_TRACE(std::string(sc.name) + ", killed at " + call + " #" + std::to_string(n));
+            TempDir dir;
+            for (const step& s : sc.before)
+                ASSERT_EQ(run_step(dir, s).status, 0);
+            process_result cut;
+            ASSERT_TRUE(run_injected(dir, sc.cut, call, "signal=KILL", n, cut)) << "the cut missed its call";
+            for (const step& s : sc.after)
+                ASSERT_EQ(run_step(dir, s).status, 0) << "after the cut: " << s.args[0];
+            expect_recorded_at_most_once(dir.file("HOURS.TSK"));
+            const outcome o = measure(dir);
+            EXPECT_NE(std::find(sc.results.begin(), sc.results.end(), o.net), sc.results.end())
+                << "net hours: " << ::testing::PrintToString(o.net);
+            EXPECT_EQ(read_lines(dir.file("CURRENT.TSK")).size(), 1u);
+            EXPECT_NE(read_file(dir.file("CURRENT.TSK")).find("INACTIVE"), std::string::npos)
+                << read_file(dir.file("CURRENT.TSK"));
+            if (::testing::Test::HasFailure())
+                return;
+        }
+        RecordProperty(std::string(sc.name) + " cuts", static_cast<int>(cuts.size()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(calls, Crash,
+                         ::testing::Values("write", "pwrite64", "fdatasync", "fsync", "rename", "ftruncate", "openat",
+                                           "unlink", "link"));
+
+// A read error anywhere must never be taken for an empty file.
+TEST(ReadErrors, a_failed_read_never_erases_or_miscounts)
+{
+    TzGuard tz(zone);
+    if (!have_strace())
+        GTEST_SKIP() << "strace is not installed";
+    // Longer than one read buffer, so that errors also strike mid-file.
+    std::string history = "% task hours t1 t2\n";
+    for (int i = 0; i < 3000; ++i)
+        history += "Old   1.00     2012-01-01T08:00:00+01:00     2012-01-01T09:00:00+01:00\n";
+    history += "K   2.00     2013-03-13T08:00:00+01:00     2013-03-13T10:00:00+01:00\n";
+    history += "M   1.00     2013-03-13T10:00:00+01:00     2013-03-13T11:00:00+01:00\n";
+    struct Case
+    {
+        const char* name;
+        step op;
+        std::map<std::string, double> done;  // net hours of the day when it succeeded
+    };
+    const Case cases[] = {
+        {"start-up", {"12:00", {"start"}}, {{"K", 2}, {"M", 1}}},
+        {"total", {"12:00", {"hours", "00:00", "23:59"}}, {{"K", 2}, {"M", 1}}},
+        {"correction", {"12:00", {"session", "L", "09:00", "10:30"}}, {{"K", 1}, {"L", 1.5}, {"M", 0.5}}},
+    };
+    for (const Case& c : cases) {
+        const auto fill = [&](const TempDir& dir) {
+            write_file(dir.file("HOURS.TSK"), history);
+            write_file(dir.file("CURRENT.TSK"), "K 2013-03-13T11:00:00+01:00 INACTIVE\n");
+        };
+        std::vector<int> reads;
+        {
+            TempDir dir;
+            fill(dir);
+            reads = calls_on_folder(dir, c.op, "read");
+        }
+        for (const int n : reads) {
+            SCOPED_TRACE(std::string(c.name) + ", EIO at read #" + std::to_string(n));
+            TempDir dir;
+            fill(dir);
+            process_result r;
+            run_injected(dir, c.op, "read", "error=EIO", n, r);
+            ASSERT_TRUE(r.exited);
+            const std::string after = read_file(dir.file("HOURS.TSK"));
+            ASSERT_EQ(after.compare(0, history.size(), history), 0) << "HOURS.TSK lost lines";
+            const outcome o = measure(dir);
+            if (r.status == 0) {
+                EXPECT_EQ(o.net, c.done);
+                if (c.op.args[0] == "hours") {
+                    EXPECT_EQ(r.out, "K 2.0000\nM 1.0000\n");
+                }
+            } else {
+                // Refused as a whole: nothing appended, the error told.
+                EXPECT_EQ(r.status, c.op.args[0] == "start" ? 0 : 3);
+                EXPECT_EQ(after, history);
+            }
+        }
+        EXPECT_FALSE(reads.empty()) << c.name;
+    }
+}
+
+}  // namespace
