@@ -39,8 +39,8 @@ void write_week_csv(std::ostream& out, const std::vector<week_row>& rows)
         out << csv_field(row.label);
         for (int col = 0; col < 8; ++col) {
             out << ',';
-            if (row.present[col])
-                out << hours_text(row.hours[col]);
+            if (row.values[col].present)
+                out << hours_text(row.values[col].hours());
         }
         out << '\n';
     }
@@ -55,12 +55,13 @@ void write_week_json(std::ostream& out, zovTimeSheet& sheet, const std::vector<w
     for (const week_row& row : rows) {
         nlohmann::json days = nlohmann::json::array();
         for (int col = 0; col < 7; ++col)
-            days.push_back(row.present[col] ? nlohmann::json(hours_value(row.hours[col])) : nlohmann::json());
+            days.push_back(row.values[col].present ? nlohmann::json(hours_value(row.values[col].hours()))
+                                                   : nlohmann::json());
         if (&row == &rows.back()) {
             sums = days;
-            total = row.hours[7];
+            total = row.values[7].hours();
         } else {
-            tasks.push_back({{"task", row.label}, {"days", days}, {"total", hours_value(row.hours[7])}});
+            tasks.push_back({{"task", row.label}, {"days", days}, {"total", hours_value(row.values[7].hours())}});
         }
     }
     const std::string active = sheet.active_task();
@@ -125,7 +126,7 @@ int cmd_week(context& c, const std::vector<std::string>& when, format f)
     if (f == format::text) {
         sheet.show_time_sheet(text);
     } else {
-        const std::vector<week_row> rows = week_rows(sheet);
+        const std::vector<week_row> rows = week_rows(sheet.figures());
         if (f == format::tsv) {
             const std::string tsv = week_tsv(rows);
             text << tsv;

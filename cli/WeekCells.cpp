@@ -1,34 +1,32 @@
 #include "WeekCells.h"
 
-#include <zov/zovTimeSheet.h>
-
-#include "Output.h"
-
 namespace zovcli {
 
-std::vector<week_row> week_rows(zovTimeSheet& sheet)
+std::vector<week_row> week_rows(const zovWeekFigures& f)
 {
     std::vector<week_row> rows;
-    if (sheet.size_task() == 0)
-        return rows;
-    week_row sums{"Total", {}, {}};
-    for (const auto& task : sheet) {
-        week_row row{task.first, {}, {}};
-        for (const auto& entry : task.second) {
-            const int day = entry.first;
-            if (day < 0 || day > 6)
-                continue;
-            row.hours[day] = entry.second;
-            row.present[day] = true;
-            row.hours[7] += entry.second;
-            sums.hours[day] += entry.second;
-            sums.present[day] = true;
-            sums.hours[7] += entry.second;
+    for (const zovWeekFigures::row& r : f.rows) {
+        week_row row;
+        row.label = r.task;
+        for (int day = 0; day < 7; ++day) {
+            row.cells[day] = zovWeekFigures::shown_text(r.days[day]);
+            row.values[day] = r.days[day];
         }
-        row.present[7] = true;
+        row.cells[7] = zovWeekFigures::text(r.sum.seconds);
+        row.values[7] = r.sum;
         rows.push_back(row);
     }
-    sums.present[7] = true;
+    const std::string total = zovWeekFigures::shown_text(f.total);
+    if (rows.empty() && total.empty())
+        return rows;
+    week_row sums;
+    sums.label = "Total";
+    for (int day = 0; day < 7; ++day) {
+        sums.cells[day] = zovWeekFigures::shown_text(f.days[day]);
+        sums.values[day] = f.days[day];
+    }
+    sums.cells[7] = total;
+    sums.values[7] = f.total;
     rows.push_back(sums);
     return rows;
 }
@@ -43,8 +41,7 @@ std::string week_tsv(const std::vector<week_row>& rows)
                 text += '\t';
             else if (!text.empty())
                 text += '\n';
-            if (row.present[col])
-                text += hours_text(row.hours[col], 1);
+            text += row.cells[col];
         }
     }
     return text;

@@ -1,29 +1,27 @@
 #pragma once
-// The cells of a filled week sheet as the tray's grid shows them, and the grid's
-// clipboard text. Built here from the sheet's table until the kernel offers
-// the week's cells itself.
+// The week's grid as the tray shows it, from the kernel's week figures: one
+// row per task that shows anything, then the "Total" row; and the grid's
+// clipboard text.
 
 #include <string>
 #include <vector>
 
-class zovTimeSheet;
+#include <zov/zovWeekFigures.h>
 
 namespace zovcli {
 
 struct week_row
 {
-    std::string label;    // task name, or "Total"
-    double hours[8];      // Monday ... Sunday, then the row's total
-    bool present[8];      // whether the cell has an entry
+    std::string label;              // task name, or "Total"
+    std::string cells[8];           // Monday ... Sunday, then the sum: the grid's texts
+    zovWeekFigures::cell values[8]; // the amounts behind them
 };
 
-// One row per task in the sheet's order, then the "Total" row; no rows for a
-// sheet without tasks. Every entry counts, negative and tiny ones included.
-std::vector<week_row> week_rows(zovTimeSheet& sheet);
+// No rows at all for a week with nothing to show.
+std::vector<week_row> week_rows(const zovWeekFigures& figures);
 
 // The text the grid copies when all its cells are selected: one line per row,
-// cells separated by tabs, one decimal, empty for a cell without entry; no
-// line end after the last line.
+// cells separated by tabs; no line end after the last line.
 std::string week_tsv(const std::vector<week_row>& rows);
 
 }  // namespace zovcli
