@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 
 #include <zov/zovSession.h>
 #include <zov/zovSink.h>
+#include <zov/zovSinkHours.h>
 
 namespace zov_detail {
 
@@ -19,7 +21,7 @@ namespace {
 
 constexpr std::size_t block_bytes = 32 * 1024;
 constexpr std::size_t check_bytes = 4096;
-constexpr char magic[8] = {'Z', 'O', 'V', 'I', 'D', 'X', '0', '1'};
+constexpr char magic[8] = {'Z', 'O', 'V', 'I', 'D', 'X', '0', '2'};
 constexpr std::int64_t no_time_lo = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t no_time_hi = std::numeric_limits<std::int64_t>::min();
 
@@ -29,6 +31,7 @@ struct block
     std::uint64_t length;
     std::int64_t lo;  // earliest instant of its session lines
     std::int64_t hi;  // latest instant
+    std::uint64_t hash;  // of its bytes: an edit anywhere shows before the index is extended
 };
 
 struct header
@@ -111,6 +114,32 @@ bool hash_span(int fd, std::uint64_t from, std::uint64_t to, std::uint64_t& hash
     return true;
 }
 
+// A fast hash of a block's bytes, eight at a time.
+std::uint64_t quick_hash(const char* data, std::size_t size)
+{
+    std::uint64_t h = 0x9e3779b97f4a7c15ULL ^ size;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, data + i, 8);
+        h = (h ^ w) * 0xff51afd7ed558ccdULL;
+        h ^= h >> 32;
+    }
+    std::uint64_t w = 0;
+    std::memcpy(&w, data + i, size - i);
+    h = (h ^ w) * 0xc4ceb9fe1a85ec53ULL;
+    return h ^ (h >> 29);
+}
+
+bool block_hash(int fd, const block& b, std::vector<char>& buffer, std::uint64_t& hash)
+{
+    buffer.resize(static_cast<std::size_t>(b.length));
+    if (!read_at(fd, buffer.data(), buffer.size(), b.offset))
+        return false;
+    hash = quick_hash(buffer.data(), buffer.size());
+    return true;
+}
+
 bool is_blank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -139,7 +168,7 @@ std::int64_t add_blocks(int fd, std::uint64_t from, std::uint64_t size, std::vec
     std::vector<char> data(1 << 20);
     std::uint64_t pos = from;      // file offset of data[0]
     std::size_t held = 0;          // bytes in data
-    block current{from, 0, no_time_lo, no_time_hi};
+    block current{from, 0, no_time_lo, no_time_hi, 0};
     zovSession session;
     while (pos + held < size) {
         if (held == data.size())
@@ -167,7 +196,7 @@ std::int64_t add_blocks(int fd, std::uint64_t from, std::uint64_t size, std::vec
             current.length += length + 1;
             if (current.length >= block_bytes) {
                 blocks.push_back(current);
-                current = {current.offset + current.length, 0, no_time_lo, no_time_hi};
+                current = {current.offset + current.length, 0, no_time_lo, no_time_hi, 0};
             }
             start = lf + 1;
         }
@@ -235,6 +264,33 @@ void save(const std::string& file, const index& idx)
         ::unlink(temp.c_str());
 }
 
+// The session lines of blocks read before, parsed, for range queries: a
+// second question about the same days parses nothing. Valid while `cache`
+// serves the same file; emptied whenever the index is loaded or rebuilt.
+struct parsed_block
+{
+    std::uint64_t length = 0;
+    bool offered = false;  // whether the block has a line that is not blank or a comment
+    std::vector<zovSession> sessions;
+};
+
+// Keeps the valid sessions of the lines offered to it.
+class collect : public zovSink
+{
+public:
+    explicit collect(parsed_block& into) : m_into(into) {}
+    bool operator()(const std::string& line) override
+    {
+        zovSession session(line);
+        if (session.is_valid())
+            m_into.sessions.push_back(std::move(session));
+        return true;
+    }
+
+private:
+    parsed_block& m_into;
+};
+
 bool same_state(const header& h, const struct stat& st)
 {
     return h.dev == static_cast<std::uint64_t>(st.st_dev) && h.ino == static_cast<std::uint64_t>(st.st_ino)
@@ -256,8 +312,9 @@ void stamp(header& h, const struct stat& st)
 // Whether the file still begins with what the index covers: same identity,
 // not shorter, and the first and last check_bytes of the covered part as they
 // were. Unchanged times need no reading at all.
-bool still_serves(const header& h, int fd, const struct stat& st)
+bool still_serves(const index& idx, int fd, const struct stat& st)
 {
+    const header& h = idx.head;
     if (h.dev != static_cast<std::uint64_t>(st.st_dev) || h.ino != static_cast<std::uint64_t>(st.st_ino)
         || h.covered > static_cast<std::uint64_t>(st.st_size))
         return false;
@@ -269,16 +326,27 @@ bool still_serves(const header& h, int fd, const struct stat& st)
     const std::uint64_t head_end = std::min<std::uint64_t>(h.covered, check_bytes);
     const std::uint64_t tail_begin = h.covered > check_bytes ? h.covered - check_bytes : 0;
     std::uint64_t head = 0, tail = 0;
-    return hash_span(fd, 0, head_end, head) && hash_span(fd, tail_begin, h.covered, tail) && head == h.head_hash
-           && tail == h.tail_hash;
+    if (!hash_span(fd, 0, head_end, head) || !hash_span(fd, tail_begin, h.covered, tail) || head != h.head_hash
+        || tail != h.tail_hash)
+        return false;
+    // Grown: an extension only if every indexed byte is still as it was (an
+    // old line may have been edited and a new one appended in one go).
+    std::vector<char> buffer;
+    for (const block& b : idx.blocks) {
+        std::uint64_t hash = 0;
+        if (!block_hash(fd, b, buffer, hash) || hash != b.hash)
+            return false;
+    }
+    return true;
 }
 
-// Brings idx up to the file: reuses it, extends it or rebuilds it. False on
-// a read error of the data file.
+// Brings idx, which still serves the file (or is empty), up to it: indexes
+// what was appended since. False on a read error of the data file.
 bool refresh(index& idx, int fd, const struct stat& st, bool& changed)
 {
     changed = false;
-    if (!still_serves(idx.head, fd, st)) {
+    if (idx.head.covered == 0) {
+        // Built from nothing.
         idx.blocks.clear();
         idx.head = header{};
         std::memcpy(idx.head.magic, magic, sizeof magic);
@@ -295,9 +363,14 @@ bool refresh(index& idx, int fd, const struct stat& st, bool& changed)
             from = idx.blocks.back().offset;
             idx.blocks.pop_back();
         }
+        const std::size_t first_new = idx.blocks.size();
         const std::int64_t covered = add_blocks(fd, from, size, idx.blocks);
         if (covered < 0)
             return false;
+        std::vector<char> buffer;
+        for (std::size_t i = first_new; i < idx.blocks.size(); ++i)
+            if (!block_hash(fd, idx.blocks[i], buffer, idx.blocks[i].hash))
+                return false;
         if (static_cast<std::uint64_t>(covered) != old)
             changed = true;
         idx.head.covered = static_cast<std::uint64_t>(covered);
@@ -318,6 +391,10 @@ bool refresh(index& idx, int fd, const struct stat& st, bool& changed)
 std::mutex cache_mutex;
 index cache;  // the index of the last file asked about
 
+std::map<std::uint64_t, parsed_block> parsed;  // by block offset
+std::size_t parsed_sessions = 0;
+constexpr std::size_t parsed_limit = 200000;
+
 }  // namespace
 
 std::string index_path(const std::string& path)
@@ -331,6 +408,8 @@ void forget_index()
 {
     std::lock_guard<std::mutex> guard(cache_mutex);
     cache = index{};
+    parsed.clear();
+    parsed_sessions = 0;
 }
 
 zovFile::read_status read_range(const std::string& path, zovSink& sink, std::int64_t lo, std::int64_t hi)
@@ -342,31 +421,35 @@ zovFile::read_status read_range(const std::string& path, zovSink& sink, std::int
     if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return zovFile::read_status::failed;
 
-    std::vector<block> selected;
-    std::uint64_t covered = 0;
-    {
-        std::lock_guard<std::mutex> guard(cache_mutex);
+    std::lock_guard<std::mutex> guard(cache_mutex);
+    if (cache.path != path || !same_state(cache.head, st)) {
         const std::string file = index_path(path);
-        if (cache.path != path || !same_state(cache.head, st)) {
-            index idx;
-            idx.path = path;
-            // The copy in memory, else the one on disk, when it still serves.
-            if (cache.path == path && still_serves(cache.head, fd.get(), st))
-                idx = cache;
-            else if (!load(file, idx) || !still_serves(idx.head, fd.get(), st))
-                idx.head = header{};
-            bool changed = false;
-            if (!refresh(idx, fd.get(), st, changed))
-                return zovFile::read_status::failed;
-            if (changed)
-                save(file, idx);
-            cache = std::move(idx);
+        index idx;
+        idx.path = path;
+        // The copy in memory, else the one on disk, when it still serves.
+        const bool kept = cache.path == path && still_serves(cache, fd.get(), st);
+        if (kept)
+            idx = cache;
+        else if (!load(file, idx) || !still_serves(idx, fd.get(), st))
+            idx.head = header{};
+        if (!kept) {
+            parsed.clear();
+            parsed_sessions = 0;
         }
-        covered = cache.head.covered;
-        for (const block& b : cache.blocks)
-            if (b.hi >= lo && b.lo <= hi)
-                selected.push_back(b);
+        bool changed = false;
+        if (!refresh(idx, fd.get(), st, changed)) {
+            cache = index{};
+            return zovFile::read_status::failed;
+        }
+        if (changed)
+            save(file, idx);
+        cache = std::move(idx);
     }
+    const std::uint64_t covered = cache.head.covered;
+    std::vector<block> selected;
+    for (const block& b : cache.blocks)
+        if (b.hi >= lo && b.lo <= hi)
+            selected.push_back(b);
 
     // The selected blocks, then whatever lies beyond the indexed part. Blocks
     // next to each other are read in one go.
@@ -388,6 +471,39 @@ zovFile::read_status read_range(const std::string& path, zovSink& sink, std::int
         }
         return true;
     };
+    // A range sink takes parsed sessions: each block is parsed once per process.
+    if (zovSinkHours* range = dynamic_cast<zovSinkHours*>(&sink)) {
+        for (const block& b : selected) {
+            auto found = parsed.find(b.offset);
+            if (found == parsed.end() || found->second.length != b.length) {
+                if (parsed_sessions > parsed_limit) {
+                    parsed.clear();
+                    parsed_sessions = 0;
+                }
+                parsed_block fresh;
+                fresh.length = b.length;
+                collect keep(fresh);
+                bool more = true;
+                data.resize(static_cast<std::size_t>(b.length));
+                if (!read_at(fd.get(), data.data(), data.size(), b.offset))
+                    return zovFile::read_status::failed;
+                const char* start = data.data();
+                const char* end = start + data.size();
+                while (start < end) {
+                    const char* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
+                    const char* stop = lf ? lf : end;
+                    fresh.offered |= offer(start, stop, line, keep, more);
+                    start = stop + 1;
+                }
+                parsed_sessions += fresh.sessions.size();
+                found = parsed.insert_or_assign(b.offset, std::move(fresh)).first;
+            }
+            offered |= found->second.offered;
+            for (const zovSession& session : found->second.sessions)
+                range->offer(session);
+        }
+        selected.clear();
+    }
     for (std::size_t i = 0; i < selected.size() && go_on;) {
         std::uint64_t from = selected[i].offset;
         std::uint64_t to = from + selected[i].length;
