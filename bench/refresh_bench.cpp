@@ -134,4 +134,25 @@ void BM_index_load(benchmark::State& state)
 }
 BENCHMARK(BM_index_load)->Unit(benchmark::kMicrosecond);
 
+// The first question after a line was appended (a switch of task): the index
+// checks every indexed block before it takes the new line in.
+void BM_query_after_append(benchmark::State& state)
+{
+    zovKernel kernel(history().dir);
+    const zov::day_range today = zov::today_range(history().last);
+    const std::string path = history().dir + "HOURS.TSK";
+    kernel.hours(today.lo, today.hi);
+    const auto size = std::filesystem::file_size(path);
+    const std::string line =
+        zovSession("PRJ-1000-ops", history().last, history().last).to_file_string() + "\n";
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::ofstream(path, std::ios::binary | std::ios::app) << line;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(kernel.hours(today.lo, today.hi).begin());
+    }
+    std::filesystem::resize_file(path, size);
+}
+BENCHMARK(BM_query_after_append)->Unit(benchmark::kMillisecond);
+
 }  // namespace
