@@ -280,11 +280,9 @@ bool zovFile::write_new(const std::string& line) const
     // Written aside and linked into place: link() never replaces a file, and
     // the name appears only with its whole content.
     const std::string file = path();
-    // The usual case, a file already there, costs one stat and no disk flush:
-    // every program start comes through here.
-    struct stat existing;
-    if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        return true;
+    struct stat st;
+    if (::stat(file.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);  // the usual case at start-up: nothing to write
     std::string temp = m_dir + "." + m_file + ".XXXXXX";
     fd_guard fd(::mkostemp(&temp[0], O_CLOEXEC));
     if (fd.get() < 0)
@@ -292,7 +290,6 @@ bool zovFile::write_new(const std::string& line) const
     const std::string data = line + '\n';
     bool ok = write_all(fd.get(), data) && ::fsync(fd.get()) == 0 && fd.close();
     if (ok && ::link(temp.c_str(), file.c_str()) != 0) {
-        struct stat st;
         ok = errno == EEXIST && ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     }
     ::unlink(temp.c_str());
