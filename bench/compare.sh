@@ -28,11 +28,11 @@ rows+=("status|$zov --data $work/zov status|timew")
 "$zov" --data "$work/zov" week "$newest_year" "$newest_week" > /dev/null  # builds the index once
 
 echo
-echo "| question | zov median (min) ms | Timewarrior median (min) ms | ratio of medians |"
-echo "|---|---|---|---|"
+echo "| question | zov median (min) ms | Timewarrior median (min) ms | ratio of medians | zov / Timewarrior processor time (user+system) ms |"
+echo "|---|---|---|---|---|"
 for row in "${rows[@]}"; do
     IFS='|' read -r name zcmd tcmd <<< "$row"
     hyperfine -N -i -w 5 -r 40 --export-json "$work/r.json" "$zcmd" "$tcmd" > /dev/null 2>&1
-    read -r zm zmin tm tmin < <(python3 -c "import json; r=json.load(open('$work/r.json'))['results']; print(r[0]['median']*1000, r[0]['min']*1000, r[1]['median']*1000, r[1]['min']*1000)")
-    printf '| %s | %.1f (%.1f) | %.1f (%.1f) | %.0fx |\n' "$name" "$zm" "$zmin" "$tm" "$tmin" "$(python3 -c "print($tm/$zm)")"
+    read -r zm zmin tm tmin zc tc < <(python3 -c "import json; r=json.load(open('$work/r.json'))['results']; print(r[0]['median']*1000, r[0]['min']*1000, r[1]['median']*1000, r[1]['min']*1000, (r[0]['user']+r[0]['system'])*1000, (r[1]['user']+r[1]['system'])*1000)")
+    printf '| %s | %.1f (%.1f) | %.1f (%.1f) | %.0fx | %.1f / %.1f |\n' "$name" "$zm" "$zmin" "$tm" "$tmin" "$(python3 -c "print($tm/$zm)")" "$zc" "$tc"
 done
