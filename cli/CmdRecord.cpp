@@ -12,16 +12,6 @@ namespace zovcli {
 
 namespace {
 
-// Blanks and tabs around a typed name are not part of it.
-std::string trimmed(const std::string& name)
-{
-    const std::size_t first = name.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return std::string();
-    const std::size_t last = name.find_last_not_of(" \t");
-    return name.substr(first, last - first + 1);
-}
-
 // "08:00" for a time of today, "2026-12-09 17:00" for an earlier day.
 std::string since_text(const vu_datetime& t, const vu_datetime& now)
 {

@@ -211,9 +211,10 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
     return ok;
 }
 
-int cmd_correct(context& c, const std::string& task, const std::string& from,
+int cmd_correct(context& c, const std::string& typed, const std::string& from,
                 const std::string& until, bool dry_run)
 {
+    const std::string task = trimmed(typed);
     if (!zovKernel::is_valid_task_name(task))
         return c.fail(refused, zov::bad_name_message(task));
     range r;

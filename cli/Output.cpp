@@ -36,6 +36,15 @@ std::string csv_field(const std::string& text)
     return quoted + "\"";
 }
 
+std::string trimmed(const std::string& name)
+{
+    const std::size_t first = name.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    const std::size_t last = name.find_last_not_of(" \t");
+    return name.substr(first, last - first + 1);
+}
+
 std::string json_line(const nlohmann::json& value)
 {
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -17,6 +17,8 @@ double hours_value(double hours);
 std::string iso(const vu_datetime& t);
 // A CSV field, quoted when it holds a comma, a quote or a line end.
 std::string csv_field(const std::string& text);
+// A typed task name without the blanks and tabs around it.
+std::string trimmed(const std::string& name);
 // Compact JSON on one line; bytes that are not UTF-8 become U+FFFD.
 std::string json_line(const nlohmann::json& value);
 

@@ -286,7 +286,7 @@ TEST_P(Cli, CorrectionPrintsTheLinesItAppends)
     EXPECT_EQ(r.out, lines);
     EXPECT_EQ(read_file(hours_path()), base);
 
-    r = zov({"correct", "Gamma", "2026-12-07T10:00", "2026-12-07T11:00"});
+    r = zov({"correct", " Gamma\t", "2026-12-07T10:00", "2026-12-07T11:00"});  // typed with blanks around
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, lines);
     EXPECT_EQ(read_file(hours_path()), base + lines);
