@@ -1,7 +1,7 @@
 # make run    installs what the program needs, builds, and starts zovtray
 # make test   installs what the tests need, builds (warnings are errors) and runs
 #             every test, then again under AddressSanitizer + UBSan
-# make bench  builds and runs the benchmarks
+# make bench  builds and runs the benchmarks, then times zov beside Timewarrior
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -48,6 +48,7 @@ bench:
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_TRAY=OFF -DZOV_BUILD_BENCH=ON
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/zov_bench
+	bench/compare.sh $(BUILD)-bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BUILD)-bench

@@ -1,8 +1,11 @@
 #include "hours_generator.h"
 
 #include <fstream>
+#include <map>
+#include <sys/stat.h>
 #include <random>
 #include <vector>
+#include <ctime>
 
 #include <zovkernel.h>
 
@@ -57,6 +60,63 @@ history generate_history(const std::string& dir, const vu_datetime& end, int yea
     std::ofstream cur(dir + "CURRENT.TSK", std::ios::binary | std::ios::trunc);
     cur << names[0] << ' ' << h.last.to_readable_datetime_string() << " INACTIVE\n";
     return h;
+}
+
+namespace {
+
+// Collects every session line in file order.
+class all_sessions : public zovSink
+{
+public:
+    bool operator()(const std::string& line) override
+    {
+        const zovSession s(line);
+        if (s.is_valid())
+            m_sessions.push_back(s);
+        return true;
+    }
+    std::vector<zovSession> m_sessions;
+};
+
+std::string utc_stamp(const vu_datetime& t)
+{
+    const std::time_t secs = static_cast<std::time_t>(t.to_time_t());
+    std::tm tm{};
+    ::gmtime_r(&secs, &tm);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y%m%dT%H%M%SZ", &tm);
+    return buffer;
+}
+
+}  // namespace
+
+std::size_t write_timewarrior(const std::string& hours_file, const std::string& tw_dir)
+{
+    const std::string dir = hours_file.substr(0, hours_file.rfind('/') + 1);
+    zovFile::set_dir(dir);
+    all_sessions sink;
+    zovHours().read(sink);
+    std::vector<zovSession> kept;
+    for (const zovSession& s : sink.m_sessions) {
+        if (s.hours() < 0.0) {
+            // The generator cancels the session right before.
+            if (!kept.empty() && kept.back().tbeg() == s.tend() && kept.back().tend() == s.tbeg())
+                kept.pop_back();
+            continue;
+        }
+        kept.push_back(s);
+    }
+    ::mkdir((tw_dir + "/data").c_str(), 0700);
+    std::ofstream(tw_dir + "/timewarrior.cfg", std::ios::trunc);
+    std::map<std::string, std::ofstream> files;
+    for (const zovSession& s : kept) {
+        const std::string month = s.tbeg().to_format_string("%Y-%m");
+        auto it = files.find(month);
+        if (it == files.end())
+            it = files.emplace(month, std::ofstream(tw_dir + "/data/" + month + ".data", std::ios::trunc)).first;
+        it->second << "inc " << utc_stamp(s.tbeg()) << " - " << utc_stamp(s.tend()) << " # " << s.task() << '\n';
+    }
+    return kept.size();
 }
 
 }  // namespace zovbench

@@ -22,4 +22,11 @@ struct history
 history generate_history(const std::string& dir, const vu_datetime& end, int years = 10,
                          int tasks = 200, std::uint32_t seed = 42);
 
+// Writes the same work for Timewarrior into tw_dir (which must exist):
+// tw_dir/data/YYYY-MM.data per local month of the begin, one line per session,
+// "inc 20180101T070000Z - 20180101T071254Z # Task", and an empty
+// timewarrior.cfg. Sessions that a later reversed line cancels are left out,
+// as Timewarrior has no cancelling lines. Returns the number of intervals.
+std::size_t write_timewarrior(const std::string& hours_file, const std::string& tw_dir);
+
 }  // namespace zovbench

@@ -1,6 +1,7 @@
-// zov_make_history DATA_DIR: fills a folder with the benchmark history (ten
-// years, about 100,000 sessions, ending yesterday) and prints a week in the
-// middle of it, for timing zov_week.
+// zov_make_history DATA_DIR [TIMEWARRIOR_DIR]: fills a folder with the
+// benchmark history (ten years, about 100,000 sessions, ending yesterday) and
+// prints a week in the middle of it, for timing zov and zov_week. With a
+// second folder, the same sessions go there as a Timewarrior database.
 #include <sys/stat.h>
 
 #include <iostream>
@@ -12,8 +13,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::cerr << "usage: zov_make_history DATA_DIR\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: zov_make_history DATA_DIR [TIMEWARRIOR_DIR]\n";
         return 2;
     }
     std::string dir = argv[1];
@@ -31,5 +32,11 @@ int main(int argc, char** argv)
     mid.set_jdn((h.first.to_jdn() + h.last.to_jdn()) / 2);
     std::cout << h.sessions << " sessions; a mid-history week: " << mid.to_year_number() << " "
               << mid.to_week_number() << "\n";
+    if (argc == 3) {
+        const std::size_t n = zovbench::write_timewarrior(dir + "HOURS.TSK", argv[2]);
+        std::cout << n << " Timewarrior intervals in " << argv[2] << "/data\n";
+    }
+    std::cout << "first week: " << h.first.to_year_number() << " " << h.first.to_week_number()
+              << "; newest week: " << h.last.to_year_number() << " " << h.last.to_week_number() << "\n";
     return 0;
 }

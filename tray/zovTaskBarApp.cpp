@@ -13,6 +13,7 @@
 #include <wx/tokenzr.h>
 #include <wx/utils.h>
 
+#include <zov/zovDataDir.h>
 #include <zov/zovKernel.h>
 
 #include "CurrentTaskPanel.h"
@@ -30,14 +31,11 @@ namespace {
 
 const char* const auto_logout_key = "AutoLogout";
 
-// An XDG base folder: the variable when it holds an absolute path, else the
-// default under the home folder.
+// An XDG base folder, found as the command line finds it; empty when there is
+// no home folder.
 wxString xdg_base(const char* variable, const char* fallback)
 {
-    wxString dir;
-    if (wxGetEnv(variable, &dir) && dir.StartsWith("/"))
-        return dir;
-    return wxFileName::GetHomeDir() + "/" + fallback;
+    return wxString::FromUTF8(zov::xdg_base(variable, fallback));
 }
 
 }  // namespace
@@ -59,14 +57,15 @@ bool MakeDirs(const wxString& path)
 
 wxString zovDataDir()
 {
-    return xdg_base("XDG_DATA_HOME", ".local/share") + "/"
-           + zovtray::from_bytes(zovKernel::kernel_name()) + wxFILE_SEP_PATH;
+    return wxString::FromUTF8(zov::data_dir());
 }
 
 wxString zovConfigFile()
 {
-    return xdg_base("XDG_CONFIG_HOME", ".config") + "/"
-           + zovtray::from_bytes(zovKernel::kernel_name()) + ".conf";
+    const wxString base = xdg_base("XDG_CONFIG_HOME", ".config");
+    if (base.empty())
+        return base;
+    return base + "/" + zovtray::from_bytes(zovKernel::kernel_name()) + ".conf";
 }
 
 zovTaskBarApp::zovTaskBarApp()
@@ -95,6 +94,13 @@ bool zovTaskBarApp::OnInit()
     wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
 
     const wxString dir = zovDataDir();
+    if (dir.empty()) {
+        // Without a home folder there is no place for the records: say so and stop.
+        std::fputs("zovtray: no home folder: HOME is not an absolute path and the password "
+                   "database has no entry\n", stderr);
+        m_starting = false;
+        return false;
+    }
 
     // One program per user and data folder: a later start shows this one's dialog.
     m_bus = zovtray::session_bus();

@@ -7,27 +7,26 @@
 
 #include <zov/zovCurrent.h>
 #include <zov/zovKernel.h>
+#include <zov/zovDays.h>
 #include <zov/zovSinkHours.h>
 
 namespace zovtray {
 
 vu_datetime midnight_after(const vu_datetime& t, int days)
 {
-    // Noon of the target day lies inside that day whatever the clock shifts
-    // (at most a few hours) between here and there.
-    vu_datetime noon;
-    noon.set_time_t(t.date().to_time_t() + static_cast<std::int64_t>(days) * 86400 + 12 * 3600);
-    return noon.date();
+    return zov::midnight_after(t, days);
 }
 
 day_range today_range(const vu_datetime& now)
 {
-    return {now.date(), midnight_after(now, 1)};
+    const zov::day_range range = zov::today_range(now);
+    return {range.lo, range.hi};
 }
 
 day_range recent_range(const vu_datetime& now)
 {
-    return {midnight_after(now, -88), midnight_after(now, 2)};
+    const zov::day_range range = zov::recent_range(now);
+    return {range.lo, range.hi};
 }
 
 long usable_auto_logout(long stored)
@@ -102,54 +101,17 @@ bool icon_update_due(bool force, bool never_updated, const vu_datetime& now,
 
 std::vector<std::string> recent_tasks(const zovSinkHours& sessions)
 {
-    std::map<std::string, std::int64_t> last_end;
-    for (const zovSession& piece : sessions) {
-        if (!(piece.hours() > 0.0))
-            continue;  // reversed pieces of corrections
-        const std::int64_t end = piece.tend().to_time_t();
-        auto found = last_end.find(piece.task());
-        if (found == last_end.end())
-            last_end.emplace(piece.task(), end);
-        else if (end > found->second)
-            found->second = end;
-    }
-    std::vector<std::pair<std::int64_t, std::string>> order;
-    order.reserve(last_end.size());
-    for (const auto& entry : last_end)
-        order.emplace_back(entry.second, entry.first);
-    std::sort(order.begin(), order.end(),
-              [](const auto& a, const auto& b) { return a > b; });
-    std::vector<std::string> names;
-    names.reserve(order.size());
-    for (auto& entry : order)
-        names.push_back(std::move(entry.second));
-    return names;
+    return zov::recent_tasks(sessions);
 }
 
 day_total today_total(const zovSinkHours& today, const zovCurrent& current,
                       const vu_datetime& now)
 {
-    day_total total;
-    // Only the running part inside the range: a session begun yesterday
-    // evening counts from midnight.
-    if (current.active() && current.time() < today.hi()) {
-        const vu_datetime from = max(current.time(), today.lo());
-        const vu_datetime until = min(now, today.hi());
-        if (from < until)
-            total.hours = until.diff_hours(from);
-    }
-    std::vector<const std::string*> names;
-    for (const zovSession& piece : today) {
-        total.hours += piece.hours();
-        names.push_back(&piece.task());
-    }
-    std::sort(names.begin(), names.end(),
-              [](const std::string* a, const std::string* b) { return *a < *b; });
-    names.erase(std::unique(names.begin(), names.end(),
-                            [](const std::string* a, const std::string* b) { return *a == *b; }),
-                names.end());
-    total.items = static_cast<int>(names.size());
-    return total;
+    const zov::day_total total = zov::today_total(today, current, now);
+    day_total result;
+    result.hours = total.hours;
+    result.items = total.items;
+    return result;
 }
 
 wxString tooltip_text(const zovCurrent& current, const vu_datetime& now)
@@ -174,16 +136,12 @@ wxString total_text(const day_total& total)
 
 wxString bad_name_message(const wxString& name)
 {
-    return wxString::Format("\"%s\" cannot be a task name. Task names are one word, "
-                            "without blanks or tabs, not beginning with \"%%\".",
-                            name);
+    return from_bytes(zov::bad_name_message(to_bytes(name)));
 }
 
 wxString write_failed_message(const wxString& dir)
 {
-    return wxString::Format("Could not write the task files in the data folder %s. "
-                            "Check that the folder exists and can be written.",
-                            dir);
+    return from_bytes(zov::write_failed_message(to_bytes(dir)));
 }
 
 wxString typed_name(const wxString& text)

@@ -6,6 +6,8 @@
 #include <vu_utils/vu_utils.h>
 
 #include <zov/zovCurrent.h>
+#include <zov/zovDataDir.h>
+#include <zov/zovDays.h>
 #include <zov/zovFile.h>
 #include <zov/zovHours.h>
 #include <zov/zovKernel.h>
@@ -15,4 +17,5 @@
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
+#include <zov/zovTimeText.h>
 #include <zov/zovWeekFigures.h>

@@ -2,6 +2,8 @@
 
 #include <zov/zovSession.h>
 
+#include "zovIndex.h"
+
 zovHours::zovHours() : zovFile("HOURS.TSK") {}
 
 bool zovHours::init()
@@ -38,6 +40,15 @@ bool zovHours::take_back(const std::vector<zovSession>& sessions) const
 zovFile::read_status zovHours::read_lines(zovSink& sink) const
 {
     return zovFile::read_lines(sink);
+}
+
+zovFile::read_status zovHours::read_lines(zovSink& sink, const vu_datetime& lo, const vu_datetime& hi) const
+{
+    if (lo.is_not_a_date_time() || hi.is_not_a_date_time())
+        return zovFile::read_lines(sink);
+    const vu_datetime a = min(lo, hi);
+    const vu_datetime b = max(lo, hi);
+    return zov_detail::read_range(path(), sink, a.to_time_t(), b.to_time_t());
 }
 
 zovFile::read_status zovHours::read_last(std::string& line) const

@@ -203,7 +203,7 @@ bool zovKernel::next(const std::string& task)
 const zovSinkHours& zovKernel::hours(const vu_datetime& lo, const vu_datetime& hi)
 {
     m_hours = zovSinkHours(lo, hi);
-    m_read_ok = zovHours().read_lines(m_hours) != zovFile::read_status::failed;
+    m_read_ok = zovHours().read_lines(m_hours, lo, hi) != zovFile::read_status::failed;
     return m_hours;
 }
 
@@ -272,7 +272,12 @@ bool zovKernel::session(const zovSession& session, zovSinkHours& out)
 double zovKernel::tsheet(zovTimeSheet& sheet)
 {
     zovSinkWeek& week = sheet.hours();
-    m_read_ok = zovHours().read_lines(week) != zovFile::read_status::failed;
+    // Only lines near the week can begin in it; two days either side is
+    // more than any zone's offset can shift a week's ends.
+    vu_datetime first, next;
+    first.set_time_t(vu_datetime::year_week_monday(week.year(), week.week()).to_time_t() - 2 * 86400);
+    next.set_time_t(vu_datetime::year_week_monday(week.year(), week.week() + 1).to_time_t() + 2 * 86400);
+    m_read_ok = zovHours().read_lines(week, first, next) != zovFile::read_status::failed;
     m_current.read();
     // The running session counts with its part inside the week.
     const vu_datetime now = now_time();

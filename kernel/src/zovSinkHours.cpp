@@ -16,13 +16,17 @@ zovSinkHours::~zovSinkHours() = default;
 
 bool zovSinkHours::operator()(const std::string& line)
 {
-    const zovSession session(line);
+    offer(zovSession(line));
+    return true;
+}
+
+void zovSinkHours::offer(const zovSession& session)
+{
     if (!session.is_valid())
-        return true;
+        return;
     zovSession piece;
     if (session.intersection(m_range, piece) && piece.is_valid())
         m_sessions.push_back(piece);
-    return true;
 }
 
 void zovSinkHours::push_back(const zovSession& session)

@@ -17,6 +17,9 @@ public:
 
     bool read(zovSink& sink) const;
     read_status read_lines(zovSink& sink) const;
+    // The same for a sink that takes only sessions reaching into [lo, hi]:
+    // lines that cannot are skipped with the help of an index of the file.
+    read_status read_lines(zovSink& sink, const vu_datetime& lo, const vu_datetime& hi) const;
     read_status read_last(std::string& line) const;
     // Appends the session's line; false for an invalid session.
     bool write(const zovSession& session) const;

@@ -21,6 +21,9 @@ public:
     virtual ~zovSinkHours();
 
     bool operator()(const std::string& line) override;
+    // What operator() does with a line once it is parsed: a reader that keeps
+    // parsed sessions offers them here.
+    void offer(const zovSession& session);
 
     const vu_datetime& lo() const { return m_lo; }
     const vu_datetime& hi() const { return m_hi; }

@@ -1,0 +1,247 @@
+// report, sessions, correct: any range of the past, and its correction.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include <zov/zovDays.h>
+#include <zov/zovKernel.h>
+#include <zov/zovTimeText.h>
+
+#include "Commands.h"
+#include "Output.h"
+#include "Table.h"
+
+namespace zovcli {
+
+namespace {
+
+const char* const time_forms = "use 2026-12-10, 2026-12-10T08:30, 2026-12-10T08:30+01:00 or 08:30";
+
+// FROM and UNTIL of the command line; a date alone as UNTIL takes in its day.
+int parse_range(context& c, const std::string& from, const std::string& until, range& r)
+{
+    bool date_only = false;
+    if (!zov::parse_time(from, c.now, r.lo))
+        return c.fail(usage, "not a time: \"" + from + "\" (" + time_forms + ")");
+    if (!zov::parse_time(until, c.now, r.hi, &date_only))
+        return c.fail(usage, "not a time: \"" + until + "\" (" + time_forms + ")");
+    if (date_only)
+        r.hi = zov::midnight_after(r.hi, 1);
+    if (r.hi < r.lo)
+        return c.fail(usage, "the range ends before it begins: " + iso(r.lo) + " to " + iso(r.hi));
+    return ok;
+}
+
+// The key of the day, ISO week or month that begins at `day` (a local midnight).
+std::string bucket_key(const vu_datetime& day, const std::string& by)
+{
+    if (by == "day")
+        return day.to_format_string("%Y-%m-%d");
+    if (by == "month")
+        return day.to_format_string("%Y-%m");
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-W%02d", day.to_year_number(), day.to_week_number());
+    return buffer;
+}
+
+// Adds the piece's hours to the calendar days it covers, with its sign.
+void add_by_day(const zovSession& piece, const std::string& by, std::map<std::string, double>& sums)
+{
+    const vu_datetime lo = min(piece.tbeg(), piece.tend());
+    const vu_datetime hi = max(piece.tbeg(), piece.tend());
+    const double sign = piece.hours() < 0.0 ? -1.0 : 1.0;
+    for (vu_datetime day = lo.date(); day < hi;) {
+        const vu_datetime next = zov::midnight_after(day, 1);
+        const double part = min(hi, next).diff_hours(max(lo, day));
+        if (part > 0.0)
+            sums[bucket_key(day, by)] += sign * part;
+        day = next;
+    }
+}
+
+struct net_session
+{
+    std::string task;
+    std::int64_t begin;
+    std::int64_t end;
+};
+
+// The recorded time of each task after corrections: where a cancelling line
+// covers a recorded one, neither appears. A span recorded twice appears twice.
+std::vector<net_session> net_sessions(const zovSinkHours& pieces)
+{
+    struct edge
+    {
+        std::int64_t at;
+        int delta;
+        bool cut;  // a recorded (forward) line begins or ends here
+    };
+    std::map<std::string, std::vector<edge>> edges;
+    for (const zovSession& piece : pieces) {
+        const std::int64_t a = piece.tbeg().to_time_t();
+        const std::int64_t b = piece.tend().to_time_t();
+        if (a == b)
+            continue;
+        const bool forward = a < b;
+        std::vector<edge>& e = edges[piece.task()];
+        e.push_back({std::min(a, b), forward ? 1 : -1, forward});
+        e.push_back({std::max(a, b), forward ? -1 : 1, forward});
+    }
+    std::vector<net_session> result;
+    for (auto& [task, e] : edges) {
+        std::sort(e.begin(), e.end(), [](const edge& x, const edge& y) { return x.at < y.at; });
+        int count = 0;
+        std::vector<net_session> open;  // one per unit of coverage
+        for (std::size_t i = 0; i < e.size();) {
+            const std::int64_t at = e[i].at;
+            bool cut = false;
+            int next_count = count;
+            for (; i < e.size() && e[i].at == at; ++i) {
+                next_count += e[i].delta;
+                cut |= e[i].cut;
+            }
+            // Close what ends here: everything at a recorded line's edge,
+            // else only the coverage that drops.
+            const int keep = cut ? 0 : std::max(0, std::min(count, next_count));
+            while (static_cast<int>(open.size()) > keep) {
+                open.back().end = at;
+                result.push_back(open.back());
+                open.pop_back();
+            }
+            while (static_cast<int>(open.size()) < next_count)
+                open.push_back({task, at, at});
+            count = next_count;
+        }
+    }
+    std::stable_sort(result.begin(), result.end(), [](const net_session& x, const net_session& y) {
+        return x.begin != y.begin ? x.begin < y.begin : x.task < y.task;
+    });
+    return result;
+}
+
+// A correction's lines without writing them: the kernel makes the very
+// correction on a copy of the task files, which then goes.
+bool trial_correction(context& c, const zovSession& session, zovSinkHours& written)
+{
+    const std::string dir = c.kernel.dir();
+    std::error_code ec;
+    std::string templ = (std::filesystem::temp_directory_path(ec) / "zov-dry-run-XXXXXX").string();
+    if (ec || !::mkdtemp(&templ[0]))
+        return false;
+    const std::string copy = templ + "/";
+    bool ok = true;
+    for (const char* name : {"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}) {
+        if (std::filesystem::exists(dir + name, ec))
+            ok = ok && std::filesystem::copy_file(dir + name, copy + name, ec);
+    }
+    if (ok) {
+        zovKernel trial(copy);
+        ok = trial.session(session, written);
+    }
+    zovFile::set_dir(dir);  // the folder is one per process: give it back
+    std::filesystem::remove_all(copy, ec);
+    return ok;
+}
+
+}  // namespace
+
+int cmd_report(context& c, const std::string& from, const std::string& until, const std::string& by,
+               format f)
+{
+    hours_table table;
+    table.by = by;
+    if (const int rc = parse_range(c, from, until, table.span))
+        return rc;
+    const zovCurrent current = c.kernel.current();
+    zovSinkHours pieces = c.kernel.hours(table.span.lo, table.span.hi);
+    if (!c.kernel.read_ok())
+        return c.read_failed();
+    // The running session counts up to now, as in the week sheet.
+    zovSession running;
+    if (current.active()
+        && zovSession(current.task(), current.time(), c.now)
+               .intersection(zovSession("%DUMMY", table.span.lo, table.span.hi), running))
+        pieces.push_back(running);
+    std::map<std::string, double> sums;
+    for (const zovSession& piece : pieces) {
+        if (by == "task")
+            sums[piece.task()] += piece.hours();
+        else
+            add_by_day(piece, by, sums);
+        table.total += piece.hours();
+    }
+    table.rows.assign(sums.begin(), sums.end());
+    std::ostringstream text;
+    write_table(text, table, f == format::csv, f == format::json);
+    c.out << text.str() << std::flush;
+    return ok;
+}
+
+int cmd_sessions(context& c, const std::string& from, const std::string& until, format f)
+{
+    range r;
+    if (const int rc = parse_range(c, from, until, r))
+        return rc;
+    const std::vector<net_session> sessions = net_sessions(c.kernel.hours(r.lo, r.hi));
+    if (!c.kernel.read_ok())
+        return c.read_failed();
+    std::ostringstream text;
+    nlohmann::json list = nlohmann::json::array();
+    if (f == format::csv)
+        text << "task,begin,end,hours\n";
+    for (const net_session& s : sessions) {
+        vu_datetime b, e;
+        b.set_time_t(s.begin);
+        e.set_time_t(s.end);
+        const double hours = e.diff_hours(b);
+        if (f == format::json)
+            list.push_back({{"task", s.task}, {"begin", iso(b)}, {"end", iso(e)}, {"hours", hours_value(hours)}});
+        else if (f == format::csv)
+            text << csv_field(s.task) << ',' << iso(b) << ',' << iso(e) << ',' << hours_text(hours) << '\n';
+        else
+            text << iso(b) << "  " << iso(e) << "  " << hours_text(hours) << "  " << s.task << '\n';
+    }
+    if (f == format::json)
+        text << json_line({{"from", iso(r.lo)}, {"until", iso(r.hi)}, {"sessions", list}}) << '\n';
+    c.out << text.str() << std::flush;
+    return ok;
+}
+
+int cmd_correct(context& c, const std::string& typed, const std::string& from,
+                const std::string& until, bool dry_run)
+{
+    const std::string task = trimmed(typed);
+    if (!zovKernel::is_valid_task_name(task))
+        return c.fail(refused, zov::bad_name_message(task));
+    range r;
+    bool date_only = false;
+    if (!zov::parse_time(from, c.now, r.lo))
+        return c.fail(usage, "not a time: \"" + from + "\" (" + time_forms + ")");
+    if (!zov::parse_time(until, c.now, r.hi, &date_only))
+        return c.fail(usage, "not a time: \"" + until + "\" (" + time_forms + ")");
+    if (date_only)
+        r.hi = zov::midnight_after(r.hi, 1);
+    if (r.hi < r.lo)
+        return c.fail(refused, "Negative time specified");
+    const zovSession session(task, r.lo, r.hi);
+    zovSinkHours written;
+    if (dry_run) {
+        if (!trial_correction(c, session, written))
+            return c.fail(refused, "could not try the correction in a copy of " + c.kernel.dir());
+    } else if (!c.kernel.session(session, written)) {
+        if (!c.kernel.read_ok())
+            return c.read_failed();
+        return c.fail(refused, zov::write_failed_message(c.kernel.dir()));
+    }
+    std::ostringstream text;
+    for (const zovSession& line : written)
+        text << line.to_file_string() << '\n';
+    c.out << text.str() << std::flush;
+    return ok;
+}
+
+}  // namespace zovcli

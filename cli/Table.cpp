@@ -1,0 +1,38 @@
+#include "Table.h"
+
+#include <algorithm>
+#include <iomanip>
+
+namespace zovcli {
+
+void write_table(std::ostream& out, const hours_table& table, bool csv, bool json)
+{
+    if (json) {
+        nlohmann::json rows = nlohmann::json::array();
+        for (const auto& row : table.rows)
+            rows.push_back({{table.by, row.first}, {"hours", hours_value(row.second)}});
+        const nlohmann::json j = {{"from", iso(table.span.lo)},
+                                  {"until", iso(table.span.hi)},
+                                  {"by", table.by},
+                                  {"rows", rows},
+                                  {"total", hours_value(table.total)}};
+        out << json_line(j) << '\n';
+        return;
+    }
+    if (csv) {
+        out << table.by << ",hours\n";
+        for (const auto& row : table.rows)
+            out << csv_field(row.first) << ',' << hours_text(row.second) << "\n";
+        return;
+    }
+    std::size_t width = 5;  // "Total"
+    for (const auto& row : table.rows)
+        width = std::max(width, row.first.size());
+    for (const auto& row : table.rows)
+        out << std::left << std::setw(static_cast<int>(width)) << row.first << "  " << std::right
+            << std::setw(8) << hours_text(row.second) << '\n';
+    out << std::left << std::setw(static_cast<int>(width)) << "Total" << "  " << std::right
+        << std::setw(8) << hours_text(table.total) << '\n';
+}
+
+}  // namespace zovcli

@@ -1,0 +1,34 @@
+#pragma once
+// Where the task files live: one lookup for every program, so that the tray
+// and the command line always work on the same folder.
+
+#include <string>
+
+namespace zov {
+
+// The home folder: HOME when it is an absolute path, else the one the password
+// database gives for this user. Empty when neither gives one.
+std::string home_dir();
+
+// The base folder that an XDG variable names (XDG_DATA_HOME, XDG_CONFIG_HOME):
+// its value when that is an absolute path (relative values are ignored, as
+// the XDG base-directory rules say), else `fallback` under the home folder.
+// No trailing separator. Empty when the home folder is needed but unknown.
+std::string xdg_base(const char* variable, const char* fallback);
+
+// The same decision without the environment: the variable's value (null when
+// unset), HOME's value (null when unset), and the password database's home
+// folder (empty when there is none).
+std::string xdg_base(const char* value, const char* home, const std::string& passwd_home,
+                         const char* fallback);
+
+// The data folder, $XDG_DATA_HOME/Zovaro/ (by default ~/.local/share/Zovaro/),
+// with a trailing separator. Empty when no home folder can be found.
+std::string data_dir();
+
+// Makes sure the folder exists, creating each missing folder along the path
+// with mode 0700 (working hours are private). False, with errno set, when a
+// folder could not be made or a part of the path is not a folder.
+bool make_dirs(const std::string& path);
+
+}  // namespace zov

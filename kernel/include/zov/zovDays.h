@@ -1,0 +1,52 @@
+#pragma once
+// Days by the calendar and what the recording programs show of them: today's
+// range and total, and the recent task list. Shared by the tray and the
+// command line so that both always show the same.
+
+#include <string>
+#include <vector>
+
+#include <vu_utils/vu_datetime.h>
+
+class zovCurrent;
+class zovSinkHours;
+
+namespace zov {
+
+// A time range [lo, hi) between two local midnights.
+struct day_range
+{
+    vu_datetime lo;
+    vu_datetime hi;
+};
+
+// Local midnight `days` calendar days after the day of `t` (negative: before).
+// Counts calendar days, not multiples of 24 hours, so a daylight-saving change
+// in between does not shift the result off midnight.
+vu_datetime midnight_after(const vu_datetime& t, int days);
+
+// Today by the calendar: from today's midnight to tomorrow's.
+day_range today_range(const vu_datetime& now);
+
+// The recent list's 90 days: from midnight 88 days before today to midnight
+// at the start of the day after tomorrow.
+day_range recent_range(const vu_datetime& now);
+
+// Task names of the positive sessions, by the latest end of each, newest
+// first; equal ends in descending byte order of the names.
+std::vector<std::string> recent_tasks(const zovSinkHours& sessions);
+
+// Net hours of today's pieces plus the whole running session, and the number
+// of distinct task names among the pieces.
+struct day_total
+{
+    double hours = 0.0;
+    int items = 0;
+};
+day_total today_total(const zovSinkHours& today, const zovCurrent& current, const vu_datetime& now);
+
+// Texts that report a refused task name and a failed write of the task files.
+std::string bad_name_message(const std::string& name);
+std::string write_failed_message(const std::string& dir);
+
+}  // namespace zov

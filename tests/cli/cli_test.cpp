@@ -1,0 +1,571 @@
+// The zov program as a user runs it: one process per invocation, a clock
+// that stands still (faketime), each of the test zones, a fixture data folder.
+// Output, exit status and the files afterwards are checked.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include "cli_support.h"
+#include "test_support.h"
+
+using namespace zovtest;
+
+namespace {
+
+const char* const now_clock = "2026-12-08 11:00:00";  // Tuesday of ISO week 50
+
+struct row
+{
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // exact stdout
+};
+
+struct error_row
+{
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* err;  // a part of the one line on stderr
+};
+
+class Cli : public ::testing::TestWithParam<const char*>
+{
+protected:
+    Cli() : m_tz(GetParam()), m_dir(m_home.path() + "data/")
+    {
+        ::mkdir(m_dir.c_str(), 0700);
+    }
+
+    // The week-50 fixture: Delta across midnight in week 49, Alpha on Sunday
+    // and Monday, Beta on Monday and running since Tuesday 09:00.
+    void SetUp() override
+    {
+        write_file(hours_path(), "% task hours t1 t2\n" + line("Delta", "2026-12-01T22:00:00", "2026-12-02T02:00:00")
+                                     + line("Alpha", "2026-12-06T20:00:00", "2026-12-06T22:00:00")
+                                     + line("Alpha", "2026-12-07T08:00:00", "2026-12-07T10:30:00")
+                                     + line("Beta", "2026-12-07T10:30:00", "2026-12-07T12:00:00"));
+        set_state("Beta", "2026-12-08T09:00:00", true);
+    }
+
+    static std::string line(const std::string& task, const std::string& from, const std::string& until)
+    {
+        return zovSession(task, at(from), at(until)).to_file_string() + "\n";
+    }
+    void set_state(const std::string& task, const std::string& time, bool active)
+    {
+        write_file(m_dir + "CURRENT.TSK", task + " " + at(time).to_readable_datetime_string()
+                                              + (active ? " ACTIVE\n" : " INACTIVE\n"));
+    }
+    std::string hours_path() const { return m_dir + "HOURS.TSK"; }
+
+    zov_result zov(std::vector<std::string> args, const std::string& clock = now_clock)
+    {
+        args.insert(args.begin(), {"--data", m_dir});
+        return run_zov({args, GetParam(), clock, {"HOME=" + m_home.path()}});
+    }
+
+    // The week's report as the tray archives it: the kernel's sheet at the
+    // same frozen moment.
+    std::string tray_report(int week, int year)
+    {
+        FixedClock clock(at("2026-12-08T11:00:00").to_time_t());
+        zovKernel kernel(m_dir);
+        zovTimeSheet sheet(week, year);
+        kernel.tsheet(sheet);
+        std::ostringstream out;
+        sheet.show_time_sheet(out);
+        return out.str();
+    }
+
+    TzGuard m_tz;
+    TempDir m_home;
+    std::string m_dir;
+};
+
+}  // namespace
+
+// Questions that change nothing: exact output, files untouched.
+TEST_P(Cli, QueriesAnswerAndLeaveTheFilesAlone)
+{
+    const std::string sessions_text =
+        at("2026-12-06T20:00:00").to_readable_datetime_string() + "  "
+        + at("2026-12-06T22:00:00").to_readable_datetime_string() + "  2.00  Alpha\n"
+        + at("2026-12-07T08:00:00").to_readable_datetime_string() + "  "
+        + at("2026-12-07T10:30:00").to_readable_datetime_string() + "  2.50  Alpha\n"
+        + at("2026-12-07T10:30:00").to_readable_datetime_string() + "  "
+        + at("2026-12-07T12:00:00").to_readable_datetime_string() + "  1.50  Beta\n";
+    const std::vector<row> rows = {
+        {"status by default", {}, 0, "Beta working since 09:00 (2.0h), today 2.0h\n"},
+        {"status", {"status"}, 0, "Beta working since 09:00 (2.0h), today 2.0h\n"},
+        {"recent tasks, newest first", {"tasks"}, 0, "Beta\nAlpha\nDelta\n"},
+        {"today with the running session", {"today"}, 0, "Beta       2.00\nTotal      2.00\n"},
+        {"report by task",
+         {"report", "2026-12-01", "2026-12-31"},
+         0,
+         "Alpha      4.50\nBeta       3.50\nDelta      4.00\nTotal     12.00\n"},
+        {"report by day splits at midnight",
+         {"report", "2026-12-01", "2026-12-08", "--by", "day"},
+         0,
+         "2026-12-01      2.00\n2026-12-02      2.00\n2026-12-06      2.00\n2026-12-07      4.00\n"
+         "2026-12-08      2.00\nTotal          12.00\n"},
+        {"report by week",
+         {"report", "2026-11-30", "2026-12-13", "--by", "week"},
+         0,
+         "2026-W49      6.00\n2026-W50      6.00\nTotal        12.00\n"},
+        {"report by month", {"report", "2026-11-01", "2026-12-31", "--by", "month"}, 0, "2026-12     12.00\nTotal       12.00\n"},
+        {"report clips to the range",
+         {"report", "2026-12-07T09:00", "2026-12-07T11:00:00"},
+         0,
+         "Alpha      1.50\nBeta       0.50\nTotal      2.00\n"},
+        {"clock times are today", {"report", "10:00", "10:30"}, 0, "Beta       0.50\nTotal      0.50\n"},
+        {"an empty range", {"report", "2026-11-01", "2026-11-01"}, 0, "Total      0.00\n"},
+        {"sessions", {"sessions", "2026-12-06", "2026-12-07"}, 0, sessions_text},
+        {"week as tab-separated cells", {"week", "--tsv"}, 0, "2.5\t\t\t\t\t\t\t2.5\n1.5\t2.0\t\t\t\t\t\t3.5\n4.0\t2.0\t\t\t\t\t\t6.0\n"},
+        {"week without sessions as tab-separated cells", {"week", "2026", "2", "--tsv"}, 0, ""},
+    };
+    const auto before = snapshot(m_dir);
+    for (const row& r : rows) {
+        const zov_result result = zov(r.args);
+        EXPECT_EQ(result.status, r.status) << r.name << "\n" << result.err;
+        EXPECT_EQ(result.out, r.out) << r.name;
+        EXPECT_EQ(result.err, "") << r.name;
+    }
+    EXPECT_EQ(snapshot(m_dir), before);
+}
+
+// The week report is the tray's archive, byte for byte, for this week, a
+// week named by number and a week named by a date.
+TEST_P(Cli, WeekReportIsTheTraysArchive)
+{
+    const std::string week50 = tray_report(50, 2026);
+    const std::string week49 = tray_report(49, 2026);
+    ASSERT_NE(week50.find("-->Beta"), std::string::npos);
+    ASSERT_NE(week49.find("Delta"), std::string::npos);
+    EXPECT_EQ(zov({"week"}).out, week50);
+    EXPECT_EQ(zov({"week", "2026", "50"}).out, week50);
+    EXPECT_EQ(zov({"week", "2026", "49"}).out, week49);
+    EXPECT_EQ(zov({"week", "2026-12-01"}).out, week49);
+    EXPECT_EQ(zov({"week", "2026-12-06T23:59"}).out, week49);
+}
+
+TEST_P(Cli, JsonParsesBack)
+{
+    const zov_result status = zov({"status", "--json"});
+    ASSERT_EQ(status.status, 0) << status.err;
+    const auto s = nlohmann::json::parse(status.out);
+    EXPECT_EQ(s["task"], "Beta");
+    EXPECT_EQ(s["active"], true);
+    EXPECT_DOUBLE_EQ(s["hours"].get<double>(), 2.0);
+    EXPECT_DOUBLE_EQ(s["today"].get<double>(), 2.0);
+    vu_datetime since;
+    ASSERT_TRUE(since.parse_readable_datetime_string(s["since"].get<std::string>()));
+    EXPECT_EQ(since, at("2026-12-08T09:00:00"));
+
+    const auto bar = nlohmann::json::parse(zov({"status", "--waybar"}).out);
+    EXPECT_EQ(bar["class"], "working");
+    EXPECT_EQ(bar["text"], "Beta 2.0h");
+    EXPECT_EQ(bar["tooltip"], "Beta - Working 2.0h\nToday 2.0h - (0 items)");
+
+    const auto week = nlohmann::json::parse(zov({"week", "--json"}).out);
+    EXPECT_EQ(week["year"], 2026);
+    EXPECT_EQ(week["week"], 50);
+    EXPECT_EQ(week["monday"], "2026-12-07");
+    EXPECT_EQ(week["active_task"], "Beta");
+    ASSERT_EQ(week["tasks"].size(), 2u);
+    EXPECT_EQ(week["tasks"][1]["task"], "Beta");
+    EXPECT_DOUBLE_EQ(week["tasks"][1]["days"][1].get<double>(), 2.0);
+    EXPECT_TRUE(week["tasks"][1]["days"][2].is_null());
+    EXPECT_DOUBLE_EQ(week["total"].get<double>(), 6.0);
+
+    const auto report = nlohmann::json::parse(zov({"report", "2026-12-01", "2026-12-31", "--json"}).out);
+    EXPECT_EQ(report["by"], "task");
+    EXPECT_DOUBLE_EQ(report["total"].get<double>(), 12.0);
+    ASSERT_EQ(report["rows"].size(), 3u);
+    EXPECT_EQ(report["rows"][2]["task"], "Delta");
+    EXPECT_DOUBLE_EQ(report["rows"][2]["hours"].get<double>(), 4.0);
+    vu_datetime until;
+    ASSERT_TRUE(until.parse_readable_datetime_string(report["until"].get<std::string>()));
+    EXPECT_EQ(until, at("2027-01-01T00:00:00"));
+
+    const auto sessions = nlohmann::json::parse(zov({"sessions", "2026-12-01", "2026-12-31", "--json"}).out);
+    ASSERT_EQ(sessions["sessions"].size(), 4u);
+    const auto& delta = sessions["sessions"][0];
+    EXPECT_EQ(delta["task"], "Delta");
+    vu_datetime b, e;
+    ASSERT_TRUE(b.parse_readable_datetime_string(delta["begin"].get<std::string>()));
+    ASSERT_TRUE(e.parse_readable_datetime_string(delta["end"].get<std::string>()));
+    EXPECT_EQ(b, at("2026-12-01T22:00:00"));
+    EXPECT_EQ(e, at("2026-12-02T02:00:00"));
+    EXPECT_DOUBLE_EQ(delta["hours"].get<double>(), 4.0);
+}
+
+TEST_P(Cli, CsvParsesBack)
+{
+    // A task name may hold a comma or a quote: the field is quoted.
+    write_file(hours_path(), read_file(hours_path()) + line("x,\"y", "2026-12-07T13:00:00", "2026-12-07T13:30:00"));
+    const auto week = parse_csv(zov({"week", "--csv"}).out);
+    ASSERT_EQ(week.size(), 5u);
+    EXPECT_EQ(week[0], (std::vector<std::string>{"task", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun", "total"}));
+    EXPECT_EQ(week[3], (std::vector<std::string>{"x,\"y", "0.50", "", "", "", "", "", "", "0.50"}));
+    EXPECT_EQ(week[4], (std::vector<std::string>{"Total", "4.50", "2.00", "", "", "", "", "", "6.50"}));
+
+    const auto report = parse_csv(zov({"report", "2026-12-07", "2026-12-07", "--csv", "--by", "day"}).out);
+    EXPECT_EQ(report, (std::vector<std::vector<std::string>>{{"day", "hours"}, {"2026-12-07", "4.50"}}));
+
+    const auto sessions = parse_csv(zov({"sessions", "2026-12-07T13:00", "2026-12-07T14:00", "--csv"}).out);
+    ASSERT_EQ(sessions.size(), 2u);
+    EXPECT_EQ(sessions[1][0], "x,\"y");
+    vu_datetime b;
+    ASSERT_TRUE(b.parse_readable_datetime_string(sessions[1][1]));
+    EXPECT_EQ(b, at("2026-12-07T13:00:00"));
+    EXPECT_EQ(sessions[1][3], "0.50");
+}
+
+// The recording cycle: what each command writes, and what it prints.
+TEST_P(Cli, RecordingWritesWhatTheKernelWrites)
+{
+    const std::string base = read_file(hours_path());
+    const std::string closed = line("Beta", "2026-12-08T09:00:00", "2026-12-08T11:00:00");
+    const std::string at11 = at("2026-12-08T11:00:00").to_readable_datetime_string();
+
+    zov_result r = zov({"login", "Zeta"});  // already running: nothing changes
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Beta working since 09:00 (2.0h), today 2.0h\n");
+    EXPECT_EQ(read_file(hours_path()), base);
+
+    r = zov({"next", "Zeta"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Zeta working since 11:00 (0.0h), today 2.0h\n");
+    EXPECT_EQ(read_file(hours_path()), base + closed);
+    EXPECT_EQ(read_file(m_dir + "CURRENT.TSK"), "Zeta " + at11 + " ACTIVE\n");
+
+    SetUp();
+    r = zov({"logout"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Beta sleeping since 11:00, today 2.0h\n");
+    EXPECT_EQ(read_file(hours_path()), base + closed);
+    EXPECT_EQ(read_file(m_dir + "CURRENT.TSK"), "Beta " + at11 + " INACTIVE\n");
+    EXPECT_EQ(read_file(m_dir + "LOGINOUT.TSK"), "LOGOUT " + at11 + "\n");
+
+    r = zov({"logout"});  // not running: nothing to do
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(read_file(hours_path()), base + closed);
+
+    r = zov({"next", "Omega"});  // not running: remembered for the next log-in
+    EXPECT_EQ(r.out, "Omega sleeping since 11:00, today 2.0h\n");
+    r = zov({"login"}, "2026-12-08 11:30:00");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Omega working since 11:30 (0.0h), today 2.0h\n");
+    EXPECT_EQ(read_file(m_dir + "LOGINOUT.TSK"),
+              "LOGOUT " + at11 + "\nLOGIN " + at("2026-12-08T11:30:00").to_readable_datetime_string() + "\n");
+
+    SetUp();
+    set_state("Beta", "2026-12-07T12:00:00", false);
+    r = zov({"login", " \tGamma "});  // blanks around a typed name are not part of it
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_file(m_dir + "CURRENT.TSK"), "Gamma " + at11 + " ACTIVE\n");
+    EXPECT_EQ(read_file(hours_path()), base);
+}
+
+TEST_P(Cli, CorrectionPrintsTheLinesItAppends)
+{
+    const std::string base = read_file(hours_path());
+    const std::string lines = line("Alpha", "2026-12-07T10:30:00", "2026-12-07T10:00:00")
+                              + line("Beta", "2026-12-07T11:00:00", "2026-12-07T10:30:00")
+                              + line("Gamma", "2026-12-07T10:00:00", "2026-12-07T11:00:00");
+    zov_result r = zov({"correct", "Gamma", "2026-12-07T10:00", "2026-12-07T11:00", "--dry-run"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, lines);
+    EXPECT_EQ(read_file(hours_path()), base);
+
+    r = zov({"correct", " Gamma\t", "2026-12-07T10:00", "2026-12-07T11:00"});  // typed with blanks around
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, lines);
+    EXPECT_EQ(read_file(hours_path()), base + lines);
+
+    // What the correction cancelled is gone from the sessions and the sums.
+    const std::string iso = "2026-12-07T";
+    auto stamp = [&](const char* hm) { return at(iso + hm + ":00").to_readable_datetime_string(); };
+    EXPECT_EQ(zov({"sessions", "2026-12-07", "2026-12-07"}).out,
+              stamp("08:00") + "  " + stamp("10:00") + "  2.00  Alpha\n" + stamp("10:00") + "  " + stamp("11:00")
+                  + "  1.00  Gamma\n" + stamp("11:00") + "  " + stamp("12:00") + "  1.00  Beta\n");
+    EXPECT_EQ(zov({"report", "2026-12-07", "2026-12-07"}).out,
+              "Alpha      2.00\nBeta       1.00\nGamma      1.00\nTotal      4.00\n");
+}
+
+// A correction into the running session: the dry run shows exactly what the
+// real one then appends.
+TEST_P(Cli, DryRunShowsWhatTheCorrectionWrites)
+{
+    const auto before = snapshot(m_dir);
+    const std::vector<std::string> args = {"correct", "Gamma", "2026-12-08T10:00", "2026-12-08T10:30"};
+    std::vector<std::string> dry = args;
+    dry.push_back("--dry-run");
+    const zov_result trial = zov(dry);
+    EXPECT_EQ(trial.status, 0) << trial.err;
+    EXPECT_EQ(snapshot(m_dir), before);
+    const std::string base = read_file(hours_path());
+    const zov_result real = zov(args);
+    EXPECT_EQ(real.status, 0) << real.err;
+    EXPECT_EQ(real.out, trial.out);
+    EXPECT_EQ(read_file(hours_path()), base + real.out);
+    // The running session gave up the corrected half hour.
+    EXPECT_EQ(zov({"report", "2026-12-08", "2026-12-08"}).out, "Beta       1.50\nGamma      0.50\nTotal      2.00\n");
+}
+
+// A HOURS.TSK that cannot be read gives an error, never a smaller total.
+TEST_P(Cli, UnreadableHoursIsAnError)
+{
+    ::unlink(hours_path().c_str());
+    ::mkdir(hours_path().c_str(), 0700);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"status"}, std::vector<std::string>{"week"}, std::vector<std::string>{"today"},
+          std::vector<std::string>{"tasks"}, std::vector<std::string>{"report", "2026-12-01", "2026-12-31"},
+          std::vector<std::string>{"sessions", "2026-12-01", "2026-12-31"},
+          std::vector<std::string>{"correct", "K", "2026-12-07T10:00", "2026-12-07T11:00"}}) {
+        const zov_result r = zov(args);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_EQ(r.out, "") << args[0];
+        EXPECT_EQ(r.err, "zov: could not read " + m_dir + "HOURS.TSK\n") << args[0];
+    }
+}
+
+TEST_P(Cli, ErrorsSayWhatIsWrongAndChangeNothing)
+{
+    const std::vector<error_row> rows = {
+        {"unknown sub-command", {"bogus"}, 2, "bogus"},
+        {"missing task", {"next"}, 2, "TASK"},
+        {"extra argument", {"logout", "extra"}, 2, "extra"},
+        {"missing folder argument", {"--data"}, 2, "data"},
+        {"two output forms", {"status", "--json", "--waybar"}, 2, "excludes"},
+        {"two week forms", {"week", "--csv", "--json"}, 2, "excludes"},
+        {"unknown grouping", {"report", "2026-12-01", "2026-12-31", "--by", "year"}, 2, "year"},
+        {"blank in a name", {"next", "a b"}, 1, "\"a b\" cannot be a task name"},
+        {"empty name", {"next", ""}, 1, "cannot be a task name"},
+        {"comment name", {"login", "%x"}, 1, "cannot be a task name"},
+        {"bad name in a correction", {"correct", "a\tb", "10:00", "11:00"}, 1, "cannot be a task name"},
+        {"bad time", {"report", "yesterday", "2026-12-07"}, 2, "not a time: \"yesterday\""},
+        {"no such date", {"report", "2026-02-29", "2026-12-07"}, 2, "not a time"},
+        {"no such hour", {"sessions", "2026-12-01", "24:00"}, 2, "not a time"},
+        {"reversed range", {"report", "2026-12-08", "2026-12-07T00:00"}, 2, "ends before it begins"},
+        {"bad time in a correction", {"correct", "K", "10:00", "11h"}, 2, "not a time"},
+        {"negative correction", {"correct", "K", "2026-12-07T10:00", "2026-12-07T09:00"}, 1, "Negative time specified"},
+        {"no such week", {"week", "2025", "53"}, 2, "has no week 53"},
+        {"not a week", {"week", "2026", "x"}, 2, "not a week"},
+        {"not a date", {"week", "soon"}, 2, "not a date"},
+        {"too many week arguments", {"week", "1", "2", "3"}, 2, "3"},
+    };
+    const auto before = snapshot(m_dir);
+    for (const error_row& r : rows) {
+        const zov_result result = zov(r.args);
+        EXPECT_EQ(result.status, r.status) << r.name << ": " << result.err;
+        EXPECT_EQ(result.out, "") << r.name;
+        EXPECT_NE(result.err.find(r.err), std::string::npos) << r.name << ": " << result.err;
+        EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << r.name << ": " << result.err;
+        EXPECT_EQ(result.err.back(), '\n') << r.name;
+    }
+    EXPECT_EQ(snapshot(m_dir), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, Cli, ::testing::ValuesIn(test_zones), zone_name);
+
+// Days of 23 and 25 hours: a day's report and the times typed for it follow
+// that day's own offsets.
+TEST(CliClockChange, DaysAreCalendarDays)
+{
+    for (const clock_change_day& day : clock_change_days) {
+        TzGuard tz(day.zone);
+        TempDir home;
+        const std::string dir = home.path();
+        write_file(dir + "HOURS.TSK", "% task hours t1 t2\n"
+                                          + zovSession("K", at(day.day), at(day.next)).to_file_string() + "\n");
+        write_file(dir + "CURRENT.TSK", "K " + at(day.next).to_readable_datetime_string() + " INACTIVE\n");
+        const std::string date = std::string(day.day).substr(0, 10);
+        char hours[16];
+        std::snprintf(hours, sizeof hours, "%.2f", day.hours);
+        const zov_result r = run_zov({{"--data", dir, "report", date, date, "--by", "day", "--csv"}, day.zone, "2030-01-01 12:00:00", {}});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(parse_csv(r.out), (std::vector<std::vector<std::string>>{{"day", "hours"}, {date, hours}}))
+            << day.zone << " " << date;
+        // 00:00 until 12:00 of that day by the wall clock, whatever the offset.
+        const zov_result half = run_zov({{"--data", dir, "report", date, date + "T12:00", "--csv"}, day.zone, "2030-01-01 12:00:00", {}});
+        const double expected = at(date + "T12:00:00").diff_hours(at(day.day));
+        std::snprintf(hours, sizeof hours, "%.2f", expected);
+        EXPECT_EQ(parse_csv(half.out), (std::vector<std::vector<std::string>>{{"task", "hours"}, {"K", hours}}))
+            << day.zone << " " << date;
+    }
+}
+
+// Where the data lives when no --data is given, and what happens without a
+// home folder or a folder that can be written.
+TEST(CliDataFolder, FoundAsTheTrayFindsIt)
+{
+    TempDir home;
+    const std::vector<std::string> args = {"next", "K"};
+    zov_result r = run_zov({args, "UTC", "", {"HOME=" + home.path()}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(exists(home.path() + ".local/share/Zovaro/CURRENT.TSK"));
+
+    r = run_zov({args, "UTC", "", {"HOME=" + home.path(), "XDG_DATA_HOME=" + home.path() + "xdg/"}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(exists(home.path() + "xdg/Zovaro/CURRENT.TSK"));
+
+    // A relative XDG value does not count.
+    r = run_zov({args, "UTC", "", {"HOME=" + home.path() + "h2", "XDG_DATA_HOME=rel"}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(exists(home.path() + "h2/.local/share/Zovaro/CURRENT.TSK"));
+}
+
+TEST(CliDataFolder, NoHomeFolderIsAnError)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run as a user without a password entry";
+    TempDir cwd;
+    for (const std::string home : {"HOME=", "HOME=relative"}) {
+        const zov_result r = run_zov({{"status"}, "UTC", "", {home}, 54321});
+        EXPECT_EQ(r.status, 1) << home;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("no home folder"), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+}
+
+TEST(CliDataFolder, FolderThatCannotBeMadeOrWritten)
+{
+    TempDir home;
+    write_file(home.file("plain"), "a file, not a folder\n");
+    zov_result r = run_zov({{"--data", home.file("plain") + "/data", "login", "K"}, "UTC", "", {}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("cannot create the data folder " + home.file("plain") + "/data/"), std::string::npos) << r.err;
+
+    // A full disk: every write fails, whoever runs the program.
+    const std::string dir = home.path() + "data/";
+    ::mkdir(dir.c_str(), 0700);
+    write_file(dir + "HOURS.TSK", "% task hours t1 t2\n");
+    write_file(dir + "CURRENT.TSK", "K " + at("2026-12-08T09:00:00").to_readable_datetime_string() + " ACTIVE\n");
+    const auto before = snapshot(dir);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"next", "L"}, std::vector<std::string>{"logout"},
+          std::vector<std::string>{"correct", "L", "2026-12-07T08:00", "2026-12-07T09:00"}}) {
+        std::vector<std::string> all = {"--data", dir};
+        all.insert(all.end(), args.begin(), args.end());
+        zov_run full{all, "UTC", "2026-12-08 11:00:00", {}};
+        full.file_size_limit = 0;
+        r = run_zov(full);
+        EXPECT_EQ(r.status, 1) << args[0];
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "zov: Could not write the task files in the data folder " + dir
+                             + ". Check that the folder exists and can be written.\n");
+        // A file the write could not fill stays empty; nothing half-written.
+        auto after = snapshot(dir);
+        if (after.count("LOGINOUT.TSK") && after["LOGINOUT.TSK"].empty())
+            after.erase("LOGINOUT.TSK");
+        EXPECT_EQ(after, before) << args[0];
+    }
+    // Log-in with a stopped recording, likewise.
+    write_file(dir + "CURRENT.TSK", "K " + at("2026-12-08T09:00:00").to_readable_datetime_string() + " INACTIVE\n");
+    auto inactive = snapshot(dir);
+    zov_run full{{"--data", dir, "login", "L"}, "UTC", "2026-12-08 11:00:00", {}};
+    full.file_size_limit = 0;
+    r = run_zov(full);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Could not write the task files"), std::string::npos) << r.err;
+    auto after = snapshot(dir);
+    inactive.erase("LOGINOUT.TSK");
+    after.erase("LOGINOUT.TSK");
+    EXPECT_EQ(after, inactive);
+    EXPECT_EQ(read_file(dir + "LOGINOUT.TSK"), "");
+}
+
+TEST(CliHelp, HelpListsTheSubCommands)
+{
+    const zov_result r = run_zov({{"--help"}, "UTC", "", {}});
+    EXPECT_EQ(r.status, 0);
+    for (const char* sub : {"status", "login", "next", "logout", "today", "week", "report", "sessions", "correct", "tasks"})
+        EXPECT_NE(r.out.find(sub), std::string::npos) << sub;
+}
+
+// The bash completion script, sourced into a real bash with zov on its PATH.
+TEST(CliCompletion, SubCommandsOptionsAndRecentTasks)
+{
+    TzGuard tz("UTC");
+    TempDir home;
+    const std::string dir = home.path();
+    write_file(dir + "HOURS.TSK", "% task hours t1 t2\n"
+                                      + zovSession("Writing", at("2026-12-07T08:00:00"), at("2026-12-07T09:00:00")).to_file_string() + "\n"
+                                      + zovSession("Review", at("2026-12-07T09:00:00"), at("2026-12-07T10:00:00")).to_file_string() + "\n");
+    write_file(dir + "CURRENT.TSK", "Review " + at("2026-12-07T10:00:00").to_readable_datetime_string() + " INACTIVE\n");
+    std::string program_dir = ZOV_PROGRAM;
+    program_dir.erase(program_dir.rfind('/'));
+    auto complete = [&](const std::string& line) {
+        // COMP_WORDS from the words of the line; the cursor on the last one.
+        const std::string script = "PATH='" + program_dir + "':$PATH; . '" ZOV_COMPLETION "'; "
+                                   "COMP_WORDS=(" + line + "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                                   "_zov; printf '%s\\n' \"${COMPREPLY[@]}\" | sort";
+        zov_run run{{}, "UTC", "2026-12-08 11:00:00", {}};
+        return run_bash(run, script);
+    };
+    EXPECT_EQ(complete("zov ''"), "--data\n--help\ncorrect\nlogin\nlogout\nnext\nreport\nsessions\nstatus\ntasks\ntoday\nweek\n");
+    EXPECT_EQ(complete("zov lo"), "login\nlogout\n");
+    EXPECT_EQ(complete("zov week --"), "--csv\n--data\n--help\n--json\n--tsv\n");
+    EXPECT_EQ(complete("zov report 2026-12-01 2026-12-31 --by m"), "month\n");
+    EXPECT_EQ(complete("zov --data '" + dir + "' next ''"), "Review\nWriting\n");
+    EXPECT_EQ(complete("zov --data '" + dir + "' login W"), "Writing\n");
+    EXPECT_EQ(complete("zov --data '" + dir + "' correct Writing ''"), "\n");
+}
+
+// The tray (the kernel in a process of its own) and zov switching tasks on one
+// folder at the same moment: every switch is recorded once, none is lost.
+TEST(CliConcurrent, TrayAndZovSwitchTogether)
+{
+    TzGuard tz("UTC");
+    TempDir home;
+    const std::string dir = home.path();
+    ASSERT_EQ(run_zov({{"--data", dir, "login", "Start"}, "UTC", "", {}}).status, 0);
+    const pid_t tray = ::fork();
+    if (tray == 0) {
+        zovKernel kernel(dir);
+        bool ok = true;
+        for (int i = 0; i < 150; ++i)
+            ok = kernel.next(i % 2 ? "TrayA" : "TrayB") && ok;
+        ::_exit(ok ? 0 : 1);
+    }
+    int failures = 0;
+    for (int i = 0; i < 60; ++i)
+        failures += run_zov({{"--data", dir, "next", i % 2 ? "CliA" : "CliB"}, "UTC", "", {}}).status != 0;
+    int status = 0;
+    ASSERT_EQ(::waitpid(tray, &status, 0), tray);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(run_zov({{"--data", dir, "logout"}, "UTC", "", {}}).status, 0);
+
+    // The sessions chain: each begins where the one before ended, under another
+    // name, and the last ends where the state says recording stopped.
+    std::vector<zovSession> sessions;
+    for (const std::string& text : read_lines(dir + "HOURS.TSK")) {
+        if (text.empty() || text[0] == '%')
+            continue;
+        sessions.emplace_back(text);
+        ASSERT_TRUE(sessions.back().is_valid()) << text;
+    }
+    ASSERT_GE(sessions.size(), 2u);
+    EXPECT_EQ(sessions.front().task(), "Start");
+    for (std::size_t i = 1; i < sessions.size(); ++i) {
+        EXPECT_EQ(sessions[i].tbeg(), sessions[i - 1].tend()) << "line " << i;
+        EXPECT_NE(sessions[i].task(), sessions[i - 1].task()) << "line " << i;
+    }
+    zovFile::set_dir(dir);
+    zovCurrent state;
+    ASSERT_TRUE(state.read());
+    EXPECT_FALSE(state.active());
+    EXPECT_EQ(state.time(), sessions.back().tend());
+}

@@ -1,0 +1,265 @@
+// The index of HOURS.TSK by time: every answer through it equals the answer of
+// a full read, whatever happened to the file or to the index since it was
+// built: appended lines, a hand edit, a truncation, a replaced file, a deleted
+// or damaged index.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "test_support.h"
+#include "zovIndex.h"
+
+using namespace zovtest;
+
+namespace {
+
+class FullRead : public zovHours
+{
+public:
+    // The reference: all of the file, no index.
+    std::string pieces(const vu_datetime& lo, const vu_datetime& hi) const
+    {
+        zovSinkHours sink(lo, hi);
+        EXPECT_NE(read_lines(sink), read_status::failed);
+        return text(sink);
+    }
+    std::string week(int week, int year) const
+    {
+        zovSinkWeek sink(week, year);
+        EXPECT_NE(read_lines(sink), read_status::failed);
+        std::string out;
+        for (const zovSession& s : sink)
+            out += s.to_file_string() + "\n";
+        return out;
+    }
+    static std::string text(const zovSinkHours& sink)
+    {
+        std::string out;
+        for (const zovSession& s : sink)
+            out += s.to_file_string() + "\n";
+        return out;
+    }
+};
+
+class Index : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        zov_detail::forget_index();
+        // Three months of sessions, with corrections of the past, comments,
+        // blank and CR LF lines: some 250 KB, a few dozen blocks.
+        std::mt19937 rng(7);
+        std::ostringstream out;
+        out << "% task hours t1 t2\n";
+        vu_datetime t = at("2026-01-05T08:00:00");
+        for (int i = 0; i < 3000; ++i) {
+            vu_datetime e;
+            e.set_time_t(t.to_time_t() + 600 + static_cast<std::int64_t>(rng() % 3000));
+            out << zovSession("T" + std::to_string(rng() % 20), t, e).to_file_string() << (i % 97 ? "\n" : "\r\n");
+            if (i % 50 == 49) {
+                // A correction of a day some weeks back.
+                vu_datetime a, b;
+                a.set_time_t(t.to_time_t() - 86400 * static_cast<std::int64_t>(rng() % 40));
+                b.set_time_t(a.to_time_t() + 1800);
+                zovSession piece("T1", a, b);
+                out << piece.reverse().to_file_string() << "\n";
+            }
+            if (i % 300 == 0)
+                out << "   % a comment\n\n";
+            t.set_time_t(e.to_time_t() + (i % 30 == 29 ? 14 * 3600 : 0));
+        }
+        write_file(m_dir.file("HOURS.TSK"), out.str());
+        write_file(m_dir.file("CURRENT.TSK"), "T1 " + t.to_readable_datetime_string() + " INACTIVE\n");
+        m_last = t;
+    }
+    void TearDown() override { zov_detail::forget_index(); }
+
+    std::string index_file() const { return m_dir.file(".HOURS.TSK.index"); }
+
+    // A set of ranges across the history and beyond: days, weeks, a month,
+    // all of it, before and after it.
+    void expect_same_answers(const std::string& what)
+    {
+        zovKernel kernel(m_dir.path());
+        const FullRead full;
+        const std::vector<std::pair<std::string, std::string>> ranges = {
+            {"2026-01-05T00:00:00", "2026-01-06T00:00:00"}, {"2026-02-10T12:00:00", "2026-02-11T03:00:00"},
+            {"2026-03-01T00:00:00", "2026-04-01T00:00:00"}, {"2025-01-01T00:00:00", "2028-01-01T00:00:00"},
+            {"2020-01-01T00:00:00", "2020-03-01T00:00:00"}, {"2026-12-01T00:00:00", "2026-12-02T00:00:00"},
+            {"2026-02-20T00:00:00", "2026-02-13T00:00:00"}};
+        for (const auto& [a, b] : ranges) {
+            const std::string expected = full.pieces(at(a), at(b));
+            EXPECT_EQ(FullRead::text(kernel.hours(at(a), at(b))), expected) << what << ": " << a << " " << b;
+            EXPECT_TRUE(kernel.read_ok());
+        }
+        vu_datetime last;
+        last.set_time_t(m_last.to_time_t() - 86400);
+        EXPECT_EQ(FullRead::text(kernel.hours(last, m_last)), full.pieces(last, m_last)) << what << ": the last day";
+        for (int week = 1; week <= 16; week += 3) {
+            zovTimeSheet sheet(week, 2026);
+            kernel.tsheet(sheet);
+            std::string got;
+            for (const zovSession& s : sheet.hours())
+                got += s.to_file_string() + "\n";
+            EXPECT_EQ(got, full.week(week, 2026)) << what << ": week " << week;
+        }
+    }
+
+    TzGuard m_tz{"Europe/Berlin"};
+    TempDir m_dir;
+    vu_datetime m_last;
+};
+
+TEST_F(Index, BuiltOnFirstUseAndKeptWithoutItsFile)
+{
+    EXPECT_FALSE(exists(index_file()));
+    expect_same_answers("first use");
+    ASSERT_TRUE(exists(index_file()));
+    const std::string built = read_file(index_file());
+    EXPECT_GT(built.size(), 100u);
+    zov_detail::forget_index();
+    expect_same_answers("loaded from the file");
+    EXPECT_EQ(read_file(index_file()), built) << "an index that serves is not rewritten";
+}
+
+TEST_F(Index, AppendedLinesShowAtOnce)
+{
+    expect_same_answers("before");
+    const std::size_t blocks_before = read_file(index_file()).size();
+    // The kernel's own appends, and a line appended by hand without its line end.
+    FixedClock clock(m_last.to_time_t() + 3600);
+    {
+        zovKernel kernel(m_dir.path());
+        ASSERT_TRUE(kernel.login("New"));
+        clock.advance(1800);
+        ASSERT_TRUE(kernel.next("Newer"));
+        clock.advance(900);
+        ASSERT_TRUE(kernel.logout());
+        zovSinkHours out;
+        ASSERT_TRUE(kernel.session(zovSession("Fix", at("2026-02-10T09:00:00"), at("2026-02-10T10:00:00")), out));
+        EXPECT_NE(FullRead::text(kernel.hours(at("2026-02-10T00:00:00"), at("2026-02-11T00:00:00"))).find("Fix"),
+                  std::string::npos);
+    }
+    expect_same_answers("after the kernel appended");
+    const std::string hours = read_file(m_dir.file("HOURS.TSK"));
+    write_file(m_dir.file("HOURS.TSK"),
+               hours + zovSession("Hand", at("2026-01-05T06:00:00"), at("2026-01-05T07:00:00")).to_file_string());
+    expect_same_answers("after a line without its line end");
+    // Appending extends the index instead of growing it block by block.
+    EXPECT_LE(read_file(index_file()).size(), blocks_before + 2 * 32);
+}
+
+// Each change to the file, made behind the kernel's back after the index
+// was built, shows in the very next answer.
+TEST_F(Index, ChangesToTheFileShowInTheNextAnswer)
+{
+    const std::string path = m_dir.file("HOURS.TSK");
+    struct change
+    {
+        const char* name;
+        std::function<void()> make;
+    };
+    // The index decides which blocks are read: an edit that matters moves a
+    // line far from its block's time, here from 2026 into 2020, which one of
+    // the asked ranges covers.
+    auto move_line = [](std::string& text, const std::string& needle, const std::string& rename = std::string()) {
+        const std::size_t pos = text.find(needle);
+        ASSERT_NE(pos, std::string::npos);
+        const std::size_t begin = text.rfind('\n', pos) + 1;
+        const std::size_t end = text.find('\n', pos);
+        std::string line = text.substr(begin, end - begin);
+        for (std::size_t y = line.find("2026-"); y != std::string::npos; y = line.find("2026-", y))
+            line.replace(y, 5, "2020-");
+        if (!rename.empty())
+            line.replace(0, line.find(' '), rename);
+        text.replace(begin, end - begin, line);
+    };
+    const std::vector<change> changes = {
+        {"an old line edited in place, same size",
+         [&] {
+             std::string text = read_file(path);
+             move_line(text, "2026-01-20T");
+             struct stat st;
+             ::stat(path.c_str(), &st);
+             const int fd = ::open(path.c_str(), O_WRONLY);
+             ASSERT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
+             // Even with its old modification time put back.
+             const struct timespec times[2] = {st.st_atim, st.st_mtim};
+             ::futimens(fd, times);
+             ::close(fd);
+         }},
+        {"an old line edited to another length",
+         [&] {
+             std::string text = read_file(path);
+             move_line(text, "2026-02-02T", "Renamed-task");
+             write_file(path, text);
+         }},
+        {"an old line edited and a line appended",
+         [&] {
+             std::string text = read_file(path);
+             move_line(text, "2026-02-16T");
+             text += zovSession("Late", at("2026-03-02T08:00:00"), at("2026-03-02T09:00:00")).to_file_string() + "\n";
+             const int fd = ::open(path.c_str(), O_WRONLY);
+             ASSERT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
+             ::close(fd);
+         }},
+        {"truncated to half",
+         [&] {
+             const std::string text = read_file(path);
+             ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(text.size() / 2)), 0);
+         }},
+        {"replaced by an edited copy of the same size",
+         [&] {
+             std::string text = read_file(path);
+             move_line(text, "2026-01-27T");
+             write_file(path + ".new", text);
+             ASSERT_EQ(::rename((path + ".new").c_str(), path.c_str()), 0);
+         }},
+        {"emptied", [&] { write_file(path, ""); }},
+    };
+    for (const change& c : changes) {
+        SetUp();
+        expect_same_answers(std::string("before: ") + c.name);
+        c.make();
+        expect_same_answers(c.name);
+        const bool moved = std::string(c.name).find("edited") != std::string::npos;
+        EXPECT_EQ(FullRead().pieces(at("2020-01-01T00:00:00"), at("2020-03-01T00:00:00")).empty(), !moved) << c.name;
+        // And so does a process that starts afresh from the index file.
+        zov_detail::forget_index();
+        expect_same_answers(std::string("afresh: ") + c.name);
+    }
+}
+
+// A missing or damaged index changes no answer and is rebuilt.
+TEST_F(Index, DeletedOrDamagedIndexIsRebuilt)
+{
+    expect_same_answers("built");
+    const std::string good = read_file(index_file());
+    const std::vector<std::pair<const char*, std::function<std::string(std::string)>>> damages = {
+        {"deleted", [](std::string) { return std::string("<delete>"); }},
+        {"empty", [](std::string) { return std::string(); }},
+        {"cut short", [](std::string s) { return s.substr(0, s.size() - 7); }},
+        {"a flipped byte in a block", [](std::string s) { if (s.size() > 20) s[s.size() - 20] = static_cast<char>(s[s.size() - 20] ^ 0x40); return s; }},
+        {"a flipped byte in the header", [](std::string s) { if (s.size() > 30) s.replace(30, 1, 1, static_cast<char>(s[30] ^ 0x01)); return s; }},
+        {"garbage of the right size", [](std::string s) { return std::string(s.size(), 'x'); }},
+        {"another folder's index", [](std::string s) { if (s.size() > 8) s.replace(8, 1, 1, static_cast<char>(s[8] ^ 0x7f)); return s; }},
+    };
+    for (const auto& [name, damage] : damages) {
+        const std::string bad = damage(good);
+        if (bad == "<delete>")
+            ::unlink(index_file().c_str());
+        else
+            write_file(index_file(), bad);
+        zov_detail::forget_index();
+        expect_same_answers(name);
+        EXPECT_EQ(read_file(index_file()), good) << name << ": rebuilt as it was";
+    }
+}
+
+}  // namespace
