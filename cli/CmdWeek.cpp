@@ -126,7 +126,7 @@ int cmd_week(context& c, const std::vector<std::string>& when, format f)
     if (f == format::text) {
         sheet.show_time_sheet(text);
     } else {
-        const std::vector<week_row> rows = week_rows(sheet.figures());
+        const std::vector<week_row> rows = sheet.figures().grid();
         if (f == format::tsv) {
             const std::string tsv = week_tsv(rows);
             text << tsv;

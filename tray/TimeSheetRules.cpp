@@ -107,27 +107,15 @@ correction_preset correction_for(int year, int week, int rows, int row, int col)
 
 std::vector<sheet_row> sheet_rows(zovTimeSheet& sheet)
 {
-    // The same figures as the archived report: cells that round to 0.1 h or
-    // more, sums of everything.
-    const zovWeekFigures f = sheet.figures();
+    // The same figures as the archived report and the command line.
     std::vector<sheet_row> rows;
-    for (const zovWeekFigures::row& r : f.rows) {
+    for (const zovWeekFigures::grid_row& g : sheet.figures().grid()) {
         sheet_row row;
-        row.label = from_bytes(r.task);
-        for (int day = 0; day < 7; ++day)
-            row.cells[day] = from_bytes(zovWeekFigures::shown_text(r.days[day]));
-        row.cells[7] = from_bytes(zovWeekFigures::text(r.sum.seconds));
+        row.label = from_bytes(g.label);
+        for (int col = 0; col < 8; ++col)
+            row.cells[col] = from_bytes(g.cells[col]);
         rows.push_back(row);
     }
-    const wxString total = from_bytes(zovWeekFigures::shown_text(f.total));
-    if (rows.empty() && total.empty())
-        return rows;
-    sheet_row sums;
-    sums.label = "Total";
-    for (int day = 0; day < 7; ++day)
-        sums.cells[day] = from_bytes(zovWeekFigures::shown_text(f.days[day]));
-    sums.cells[7] = total;
-    rows.push_back(sums);
     return rows;
 }
 

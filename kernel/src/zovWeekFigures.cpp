@@ -30,3 +30,33 @@ std::string zovWeekFigures::shown_text(const cell& c)
 {
     return c.present && shown(c.seconds) ? text(c.seconds) : std::string();
 }
+
+std::vector<zovWeekFigures::grid_row> zovWeekFigures::grid() const
+{
+    std::vector<grid_row> out;
+    for (const row& r : rows) {
+        grid_row g;
+        g.label = r.task;
+        for (int day = 0; day < 7; ++day) {
+            g.cells[day] = shown_text(r.days[day]);
+            g.values[day] = r.days[day];
+        }
+        // A shown row always has its sum written, zero included.
+        g.cells[7] = text(r.sum.seconds);
+        g.values[7] = r.sum;
+        out.push_back(g);
+    }
+    const std::string all = shown_text(total);
+    if (out.empty() && all.empty())
+        return out;
+    grid_row sums;
+    sums.label = "Total";
+    for (int day = 0; day < 7; ++day) {
+        sums.cells[day] = shown_text(days[day]);
+        sums.values[day] = days[day];
+    }
+    sums.cells[7] = all;
+    sums.values[7] = total;
+    out.push_back(sums);
+    return out;
+}

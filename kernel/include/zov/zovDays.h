@@ -36,7 +36,7 @@ day_range recent_range(const vu_datetime& now);
 // first; equal ends in descending byte order of the names.
 std::vector<std::string> recent_tasks(const zovSinkHours& sessions);
 
-// Net hours of today's pieces plus the whole running session, and the number
+// Net hours of today's pieces plus the running session's part within today, and the number
 // of distinct task names among the pieces.
 struct day_total
 {

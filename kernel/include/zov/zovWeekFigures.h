@@ -48,4 +48,14 @@ public:
     static std::string text(std::int64_t seconds);
     // The text when shown, else empty.
     static std::string shown_text(const cell& c);
+
+    // The week as a grid shows it: one row per shown task, then a "Total"
+    // row with the sums; no rows at all when nothing shows.
+    struct grid_row
+    {
+        std::string label;     // task name, or "Total"
+        std::string cells[8];  // Monday ... Sunday, then the sum: their texts
+        cell values[8];        // the amounts behind them
+    };
+    std::vector<grid_row> grid() const;
 };
