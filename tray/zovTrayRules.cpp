@@ -12,23 +12,6 @@
 
 namespace zovtray {
 
-vu_datetime midnight_after(const vu_datetime& t, int days)
-{
-    return zov::midnight_after(t, days);
-}
-
-day_range today_range(const vu_datetime& now)
-{
-    const zov::day_range range = zov::today_range(now);
-    return {range.lo, range.hi};
-}
-
-day_range recent_range(const vu_datetime& now)
-{
-    const zov::day_range range = zov::recent_range(now);
-    return {range.lo, range.hi};
-}
-
 long usable_auto_logout(long stored)
 {
     const long one_day = 24 * 3600;

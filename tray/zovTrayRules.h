@@ -9,6 +9,7 @@
 #include <wx/string.h>
 
 #include <vu_utils/vu_datetime.h>
+#include <zov/zovDays.h>
 
 class zovCurrent;
 class zovKernel;
@@ -16,24 +17,11 @@ class zovSinkHours;
 
 namespace zovtray {
 
-// A time range [lo, hi) between two local midnights.
-struct day_range
-{
-    vu_datetime lo;
-    vu_datetime hi;
-};
-
-// Local midnight `days` calendar days after the day of `t` (negative: before).
-// Counts calendar days, not multiples of 24 hours, so a daylight-saving change
-// in between does not shift the result off midnight.
-vu_datetime midnight_after(const vu_datetime& t, int days);
-
-// Today by the calendar: from today's midnight to tomorrow's.
-day_range today_range(const vu_datetime& now);
-
-// The recent list's 90 days: from midnight 88 days before today to midnight
-// at the start of the day after tomorrow.
-day_range recent_range(const vu_datetime& now);
+// Day ranges by the calendar, as the kernel counts them.
+using zov::day_range;
+using zov::midnight_after;
+using zov::recent_range;
+using zov::today_range;
 
 // The stored "AutoLogout" as the program uses it. A value beyond one day
 // (more than 86399 seconds either way) is no time of day: it reads as the

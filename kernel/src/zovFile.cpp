@@ -1,5 +1,7 @@
 #include <zov/zovFile.h>
 
+#include "zovFd.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -44,29 +46,6 @@ bool write_all(int fd, const std::string& data)
     return n == static_cast<ssize_t>(data.size());
 }
 
-class fd_guard
-{
-public:
-    explicit fd_guard(int fd) : m_fd(fd) {}
-    ~fd_guard()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    fd_guard(const fd_guard&) = delete;
-    fd_guard& operator=(const fd_guard&) = delete;
-    int get() const { return m_fd; }
-    // Closes and reports whether the close succeeded.
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 // Opens a file for reading. Only a regular file counts: a device such as
 // /dev/zero would never end nor give a line end. On failure: -1, and whether
@@ -133,7 +112,7 @@ bool zovFile::read(zovSink& sink) const
 zovFile::read_status zovFile::read_lines(zovSink& sink) const
 {
     read_status failure = read_status::failed;
-    fd_guard fd(open_regular(path(), failure));
+    zovFd fd(open_regular(path(), failure));
     if (fd.get() < 0)
         return failure;
     std::string buffer(1 << 16, '\0');
@@ -192,7 +171,7 @@ bool zovFile::read_first(std::string& line) const
 zovFile::read_status zovFile::read_last(std::string& line) const
 {
     read_status failure = read_status::failed;
-    fd_guard fd(open_regular(path(), failure));
+    zovFd fd(open_regular(path(), failure));
     if (fd.get() < 0)
         return failure;
     struct stat st;
@@ -239,7 +218,7 @@ zovFile::read_status zovFile::read_last(std::string& line) const
 bool zovFile::write_append(const std::string& line) const
 {
     const std::string file = path();
-    fd_guard fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    zovFd fd(::open(file.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
     if (fd.get() < 0)
         return false;
     struct stat st;
@@ -266,7 +245,7 @@ bool zovFile::write_append(const std::string& line) const
 
 bool zovFile::take_back(const std::string& line) const
 {
-    fd_guard fd(::open(path().c_str(), O_RDWR | O_CLOEXEC));
+    zovFd fd(::open(path().c_str(), O_RDWR | O_CLOEXEC));
     if (fd.get() < 0)
         return false;
     struct stat st;
@@ -285,7 +264,7 @@ bool zovFile::write_clear(const std::string& line) const
 {
     const std::string file = path();
     std::string temp = m_dir + "." + m_file + ".XXXXXX";
-    fd_guard fd(::mkostemp(&temp[0], O_CLOEXEC));
+    zovFd fd(::mkostemp(&temp[0], O_CLOEXEC));
     if (fd.get() < 0)
         return false;
     const std::string data = line + '\n';
@@ -307,7 +286,7 @@ bool zovFile::write_new(const std::string& line) const
     if (::stat(file.c_str(), &st) == 0)
         return S_ISREG(st.st_mode);  // the usual case at start-up: nothing to write
     std::string temp = m_dir + "." + m_file + ".XXXXXX";
-    fd_guard fd(::mkostemp(&temp[0], O_CLOEXEC));
+    zovFd fd(::mkostemp(&temp[0], O_CLOEXEC));
     if (fd.get() < 0)
         return false;
     const std::string data = line + '\n';

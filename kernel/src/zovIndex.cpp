@@ -1,5 +1,7 @@
 #include "zovIndex.h"
 
+#include "zovFd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -74,22 +76,6 @@ std::uint64_t checksum_of(header h, const std::vector<block>& blocks)
     return blocks.empty() ? x : fnv(blocks.data(), blocks.size() * sizeof(block), x);
 }
 
-class fd_guard
-{
-public:
-    explicit fd_guard(int fd) : m_fd(fd) {}
-    ~fd_guard()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    fd_guard(const fd_guard&) = delete;
-    fd_guard& operator=(const fd_guard&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool read_at(int fd, char* data, std::size_t size, std::uint64_t offset)
 {
@@ -212,7 +198,7 @@ std::int64_t add_blocks(int fd, std::uint64_t from, std::uint64_t size, std::vec
 
 bool load(const std::string& file, index& idx)
 {
-    fd_guard fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    zovFd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st;
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)
         || static_cast<std::size_t>(st.st_size) < sizeof(header))
@@ -414,7 +400,7 @@ void forget_index()
 
 zovFile::read_status read_range(const std::string& path, zovSink& sink, std::int64_t lo, std::int64_t hi)
 {
-    fd_guard fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    zovFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0)
         return errno == ENOENT ? zovFile::read_status::missing : zovFile::read_status::failed;
     struct stat st;
