@@ -22,7 +22,9 @@ namespace {
 const char* const time_forms = "use 2026-12-10, 2026-12-10T08:30, 2026-12-10T08:30+01:00 or 08:30";
 
 // FROM and UNTIL of the command line; a date alone as UNTIL takes in its day.
-int parse_range(context& c, const std::string& from, const std::string& until, range& r)
+// A range that ends before it begins is a usage error unless the caller
+// checks the order itself.
+int parse_range(context& c, const std::string& from, const std::string& until, range& r, bool check_order = true)
 {
     bool date_only = false;
     if (!zov::parse_time(from, c.now, r.lo))
@@ -31,7 +33,7 @@ int parse_range(context& c, const std::string& from, const std::string& until, r
         return c.fail(usage, "not a time: \"" + until + "\" (" + time_forms + ")");
     if (date_only)
         r.hi = zov::midnight_after(r.hi, 1);
-    if (r.hi < r.lo)
+    if (check_order && r.hi < r.lo)
         return c.fail(usage, "the range ends before it begins: " + iso(r.lo) + " to " + iso(r.hi));
     return ok;
 }
@@ -218,13 +220,8 @@ int cmd_correct(context& c, const std::string& typed, const std::string& from,
     if (!zovKernel::is_valid_task_name(task))
         return c.fail(refused, zov::bad_name_message(task));
     range r;
-    bool date_only = false;
-    if (!zov::parse_time(from, c.now, r.lo))
-        return c.fail(usage, "not a time: \"" + from + "\" (" + time_forms + ")");
-    if (!zov::parse_time(until, c.now, r.hi, &date_only))
-        return c.fail(usage, "not a time: \"" + until + "\" (" + time_forms + ")");
-    if (date_only)
-        r.hi = zov::midnight_after(r.hi, 1);
+    if (const int status = parse_range(c, from, until, r, false))
+        return status;
     if (r.hi < r.lo)
         return c.fail(refused, "Negative time specified");
     const zovSession session(task, r.lo, r.hi);
