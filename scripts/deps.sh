@@ -3,10 +3,10 @@
 # Usage: scripts/deps.sh run|test|bench
 set -euo pipefail
 
-common="build-essential cmake pkg-config libwxgtk3.2-dev xdg-utils"
+common="build-essential cmake pkg-config libwxgtk3.2-dev libxss-dev xdg-utils"
 case "${1:-test}" in
   run)   pkgs="$common" ;;
-  test)  pkgs="$common libgtest-dev libgmock-dev dbus-daemon xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime" ;;
+  test)  pkgs="$common libgtest-dev libgmock-dev dbus-daemon xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime python3-dbusmock" ;;
   bench) pkgs="$common libbenchmark-dev" ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac

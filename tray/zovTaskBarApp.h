@@ -12,6 +12,7 @@ class zovKernel;
 class zovTaskBarDialog;
 class zovTaskBarIcon;
 class zovResumeWatch;
+class zovAwayWatch;
 
 // Makes sure the folder exists, creating each missing folder along the path
 // (mode 0700: working hours are private). False when a folder could not be made.
@@ -40,6 +41,10 @@ public:
     // Keeps the value and stores it at once; a failed write is said in a box
     // naming the settings file (once per value).
     void SetAutoLogout(long value);
+    // "AskAway": minutes of absence after which the user is asked about
+    // them; negative when switched off. Stored at once, like AutoLogout.
+    long GetAskAway() const { return m_ask_away; }
+    void SetAskAway(long minutes);
     std::list<wxString>& GetRecentTasks() { return m_recent_tasks; }
     void ShowDialog(bool show);
     void ToggleDialog();
@@ -50,6 +55,7 @@ public:
     wxFileConfig* GetConfig() const { return m_config; }
     zovTaskBarIcon* GetIcon() const { return m_icon; }
     zovResumeWatch* GetResumeWatch() const { return m_resume_watch; }
+    zovAwayWatch* GetAwayWatch() const { return m_away_watch; }
 
     static constexpr long default_auto_logout = -61200;  // 17:00, switched off
 
@@ -66,6 +72,12 @@ private:
     std::list<wxString> m_recent_tasks;
     // On waking from sleep the icon updates, and with it the daily log-out check.
     zovResumeWatch* m_resume_watch = nullptr;
+    // Sleep, lock and idleness, for the question on return.
+    zovAwayWatch* m_away_watch = nullptr;
+    long m_ask_away = 15;
+    long m_unsaved_ask_away = unsaved_none;
+    // Stores one setting at once; a failed write is said once per value.
+    void StoreSetting(const char* key, long value, long& unsaved);
 };
 
 wxDECLARE_APP(zovTaskBarApp);
