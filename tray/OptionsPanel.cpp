@@ -108,7 +108,10 @@ void OptionsPanel::LoadSetting()
 void OptionsPanel::SaveAway()
 {
     const long minutes = m_away_minutes->GetValue();
-    wxGetApp().SetAskAway(m_away_check->GetValue() ? minutes : -minutes);
+    const long value = m_away_check->GetValue() ? minutes : -minutes;
+    // Only a change: the pointer leaves the page often.
+    if (value != wxGetApp().GetAskAway())
+        wxGetApp().SetAskAway(value);
 }
 
 void OptionsPanel::OnAwayChanged(wxCommandEvent&)

@@ -3,6 +3,7 @@
 // monitor on a session bus), the question window, and the files each answer
 // leaves. The clock is fixed and moved by the test: no real waiting.
 
+#include <gdk/gdk.h>
 #include <gio/gio.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -390,7 +391,14 @@ protected:
             return;
         Question()->Move(20, 20);
         spin_until([] { return false; }, 25);
-        zovtest::run_process({"import", "-window", "root", "-crop", "700x220+0+0", path});
+        // The toolkit took DISPLAY out of the environment; its display is the one.
+        const std::string display = gdk_display_get_name(gdk_display_get_default());
+        const wxSize size = Question()->GetSize();
+        const std::string crop = std::to_string(size.x + 40) + "x" + std::to_string(size.y + 40)
+                                 + "+0+0";
+        const zovtest::process_result shot = zovtest::run_process(
+            {"import", "-window", "root", "-crop", crop, path}, {"DISPLAY=" + display});
+        EXPECT_TRUE(shot.exited && shot.status == 0) << "import failed";
     }
 
     desktop m_kind;
@@ -423,6 +431,8 @@ TEST_F(AwayBus, a_suspend_of_70_minutes_asks_and_log_out_ends_the_session_when_t
     EXPECT_EQ("Keep it", Question()->GetKeepButton()->GetLabel());
     EXPECT_EQ("Log out at 12:03", Question()->GetLogOutButton()->GetLabel());
     EXPECT_TRUE(Question()->GetLogOutButton()->IsEnabled());
+    Question()->GetTaskBox()->SetValue("Lunch");
+    EXPECT_TRUE(Question()->GetBookButton()->IsEnabled());
     Screenshot();
 
     m_clock.set("2026-03-10T13:14:00");
