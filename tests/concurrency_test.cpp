@@ -127,9 +127,7 @@ TEST(Concurrency, a_change_waits_a_bounded_time_for_the_lock_then_fails)
     TempDir dir;
     FixedClock clock("2013-03-13T08:00:00");
     zovKernel k(dir.path());
-    const std::string lock_file = dir.file(".lock");
-    ASSERT_TRUE(exists(lock_file));
-    const int fd = ::open(lock_file.c_str(), O_RDWR);
+    const int fd = ::open(dir.file(".lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_GE(fd, 0);
     // A lock held by another open file description, as another program's.
     ASSERT_EQ(::flock(fd, LOCK_EX), 0);

@@ -34,35 +34,11 @@ void PrintTo(const vu_datetime& v, std::ostream* out)
 namespace {
 
 const std::string header = "% task hours t1 t2";
-constexpr int cannot_run = 77;
 
 bool is_directory(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Runs body in a child process and reports through the exit status: 0 when
-// the body's expectations held (failures are printed by the child itself),
-// cannot_run when setup refused. prepare runs in the child before body and
-// returns false when the child cannot set itself up.
-int in_child(const std::function<bool()>& prepare, const std::function<void()>& body)
-{
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return cannot_run;
-    if (pid == 0) {
-        if (!prepare())
-            ::_exit(cannot_run);
-        body();
-        std::fflush(nullptr);
-        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return 1;
-    return WEXITSTATUS(status);
 }
 
 // Permission checks do not apply to root. When the tests run as root, the
@@ -95,22 +71,8 @@ int in_small_tmpfs(const std::string& mount_point, const std::function<void()>& 
 {
     return in_child(
         [&] {
-            const uid_t uid = ::geteuid();
-            const gid_t gid = ::getegid();
-            if (uid == 0) {
-                if (::unshare(CLONE_NEWNS) != 0)
-                    return false;
-            } else {
-                if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
-                    return false;
-                std::ofstream("/proc/self/setgroups") << "deny";
-                std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
-                std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
-            }
-            // Keep the mount to ourselves.
-            if (::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-                return false;
-            return ::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k,mode=0700") == 0;
+            return enter_private_mounts()
+                && ::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k,mode=0700") == 0;
         },
         body);
 }

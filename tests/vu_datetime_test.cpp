@@ -9,6 +9,9 @@
 #include <ctime>
 #include <string>
 #include <vector>
+#include <climits>
+#include <cstdlib>
+#include <sys/mount.h>
 
 #include "test_support.h"
 
@@ -783,4 +786,63 @@ TEST(vu_datetime_zone, a_change_of_the_tz_variable_is_noticed)
     EXPECT_EQ(at("2013-03-13T08:00:00").to_time_t(), v.to_time_t());
     setenv("TZ", "America/New_York", 1);
     EXPECT_EQ(v.to_format_string("%H:%M"), "03:00");
+}
+
+// ---------------------------------------------------------------------------
+// Times of day as typed, and a system zone that changes while a program runs
+
+TEST(TimeOfDay, parse_time_of_day_reads_the_wall_clock_only)
+{
+    struct Case
+    {
+        const char* text;
+        const char* format;
+        bool ok;
+        int seconds;
+    };
+    const Case cases[] = {
+        {"02:30", "%H:%M", true, 9000},     {"0:05", "%H:%M", true, 300},   {"23:59", "%H:%M", true, 86340},
+        {"24:00", "%H:%M", false, 0},       {"12:60", "%H:%M", false, 0},   {"12:30:15", "%H:%M:%S", true, 45015},
+        {"12:30 ", "%H:%M", false, 0},      {"", "%H:%M", false, 0},        {"2013-03-31", "%Y-%m-%d", false, 0},
+    };
+    for (const Case& c : cases) {
+        int seconds = -1;
+        EXPECT_EQ(vu_datetime::parse_time_of_day(c.text, c.format, seconds), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(seconds, c.seconds) << c.text;
+        }
+    }
+}
+
+TEST(SystemZone, a_replaced_zone_file_is_taken_into_use)
+{
+    // In a mount namespace of its own, the system zone file is replaced by
+    // Berlin's and then New York's, as timedatectl or travel would.
+    char resolved[PATH_MAX];
+    if (!::realpath("/etc/localtime", resolved))
+        GTEST_SKIP() << "no system zone file";
+    const std::string zone_file = resolved;
+    const int rc = zovtest::in_child(
+        [] { return zovtest::enter_private_mounts() && ::unsetenv("TZ") == 0; },
+        [&] {
+            const auto use = [&](const char* zone) {
+                const std::string source = std::string("/usr/share/zoneinfo/") + zone;
+                ASSERT_EQ(::mount(source.c_str(), zone_file.c_str(), nullptr, MS_BIND, nullptr), 0) << zone;
+            };
+            vu_datetime t;
+            t.set_time_t(1363176000);  // 2013-03-13 12:00 UTC
+            use("Europe/Berlin");
+            vu_datetime::check_time_zone();
+            EXPECT_EQ(t.to_readable_datetime_string(), "2013-03-13T13:00:00+01:00");
+            use("America/New_York");
+            // Stored instants keep their meaning; only the local reading changes.
+            vu_datetime::check_time_zone();
+            EXPECT_EQ(t.to_readable_datetime_string(), "2013-03-13T08:00:00-04:00");
+            vu_datetime parsed;
+            ASSERT_TRUE(parsed.parse_readable_datetime_string("2013-03-13T13:00:00+01:00"));
+            EXPECT_EQ(parsed, t);
+        });
+    if (rc == zovtest::cannot_run)
+        GTEST_SKIP() << "no mount namespace here";
+    EXPECT_EQ(rc, 0);
 }

@@ -88,14 +88,16 @@ void AwayDialog::Notice(const vu_datetime& left, const vu_datetime& back)
         return;
     const zovtray::away_state state = state_of(*kernel);
     if (s_open) {
-        s_open->m_question = zovtray::extended(s_open->m_question, left, back, state,
-                                               app.GetAutoLogout(), app.GetAskAway());
+        s_open->m_question =
+            zovtray::extended(s_open->m_question, left, back, state, app.GetAutoLogout(),
+                              app.GetAskAway(), app.GetAutoLogoutSet());
         s_open->ShowQuestion();
         s_open->BringToFront();
         return;
     }
     const zovtray::away_question question =
-        zovtray::question_for(left, back, state, app.GetAutoLogout(), app.GetAskAway());
+        zovtray::question_for(left, back, state, app.GetAutoLogout(), app.GetAskAway(),
+                              app.GetAutoLogoutSet());
     if (!question.ask)
         return;
     s_open = new AwayDialog(question);
@@ -179,8 +181,9 @@ bool AwayDialog::Book()
                      nullptr);
         return false;
     }
-    if (!zovtray::answer_book(*kernel, m_question, zovtray::to_bytes(task),
-                              app.GetAutoLogout())) {
+    // A daily log-out that fell due meanwhile acts first.
+    app.CheckAutoLogout();
+    if (!zovtray::answer_book(*kernel, m_question, zovtray::to_bytes(task))) {
         wxMessageBox(zovtray::write_failed_message(zovtray::from_bytes(kernel->dir())),
                      "Away time", wxOK | wxICON_ERROR, nullptr);
         return false;

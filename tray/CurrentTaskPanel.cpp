@@ -183,9 +183,7 @@ void CurrentTaskPanel::RefreshStatusIfShown()
 
 void CurrentTaskPanel::CheckAutoLogout()
 {
-    vu_datetime now;
-    now.set_local_time();
-    zovtray::apply_auto_logout(kernel(), wxGetApp().GetAutoLogout(), now);
+    wxGetApp().CheckAutoLogout();
 }
 
 void CurrentTaskPanel::RefreshAll()

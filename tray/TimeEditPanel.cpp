@@ -38,11 +38,13 @@ void TimeEditPanel::SetTime(const vu_datetime& time)
 bool TimeEditPanel::ParseTime()
 {
     const std::string text(m_text->GetValue().utf8_str());
-    vu_datetime parsed;
-    if (parsed.parse_datetime(text, time_format)) {
+    // Only the wall-clock time: GetJdn places it on its own date, whose clock
+    // change (if any) may differ from today's.
+    int seconds = 0;
+    if (vu_datetime::parse_time_of_day(text, time_format, seconds)) {
         m_text->SetBackgroundColour(wxColour(255, 255, 255));
         m_text->Refresh(true);
-        m_day_fraction = parsed.time_of_day_seconds() / 3600.0 / 24.0;
+        m_day_fraction = seconds / 3600.0 / 24.0;
         return true;
     }
     m_text->SetBackgroundColour(wxColour(255, 0, 0));

@@ -185,9 +185,7 @@ void TimeSheetPanel::FillGrid()
         return;
     // A session the daily log-out should have ended (the computer slept
     // through it) ends there before its hours are counted.
-    vu_datetime now;
-    now.set_local_time();
-    if (zovtray::apply_auto_logout(*kernel, wxGetApp().GetAutoLogout(), now))
+    if (wxGetApp().CheckAutoLogout())
         wxGetApp().RefreshIcon();
     zovTimeSheet sheet(m_week_spin->GetValue(), m_year_spin->GetValue());
     kernel->tsheet(sheet);

@@ -105,42 +105,28 @@ correction_preset correction_for(int year, int week, int rows, int row, int col)
     return {weekday ? midnight_after(monday, col) : monday, row >= 0 && row < rows - 1};
 }
 
-wxString hours_text(double hours)
-{
-    return wxString::Format("%.1f", hours);
-}
-
 std::vector<sheet_row> sheet_rows(zovTimeSheet& sheet)
 {
+    // The same figures as the archived report: cells that round to 0.1 h or
+    // more, sums of everything.
+    const zovWeekFigures f = sheet.figures();
     std::vector<sheet_row> rows;
-    if (sheet.size_task() == 0)
-        return rows;
-    double day_sum[7] = {};
-    bool day_used[7] = {};
-    double total = 0.0;
-    for (const auto& task : sheet) {
+    for (const zovWeekFigures::row& r : f.rows) {
         sheet_row row;
-        row.label = from_bytes(task.first);
-        double row_sum = 0.0;
-        for (const auto& entry : task.second) {
-            const int day = entry.first;
-            if (day < 0 || day > 6)
-                continue;
-            row.cells[day] = hours_text(entry.second);
-            row_sum += entry.second;
-            day_sum[day] += entry.second;
-            day_used[day] = true;
-            total += entry.second;
-        }
-        row.cells[7] = hours_text(row_sum);
+        row.label = from_bytes(r.task);
+        for (int day = 0; day < 7; ++day)
+            row.cells[day] = from_bytes(zovWeekFigures::shown_text(r.days[day]));
+        row.cells[7] = from_bytes(zovWeekFigures::text(r.sum.seconds));
         rows.push_back(row);
     }
+    const wxString total = from_bytes(zovWeekFigures::shown_text(f.total));
+    if (rows.empty() && total.empty())
+        return rows;
     sheet_row sums;
     sums.label = "Total";
     for (int day = 0; day < 7; ++day)
-        if (day_used[day])
-            sums.cells[day] = hours_text(day_sum[day]);
-    sums.cells[7] = hours_text(total);
+        sums.cells[day] = from_bytes(zovWeekFigures::shown_text(f.days[day]));
+    sums.cells[7] = total;
     rows.push_back(sums);
     return rows;
 }

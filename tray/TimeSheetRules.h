@@ -85,19 +85,17 @@ correction_preset correction_for(int year, int week, int rows, int row, int col)
 
 // --- What the grid shows -----------------------------------------------------
 
-// Hours with one decimal, sign included: every entry shows, however small.
-wxString hours_text(double hours);
-
 struct sheet_row
 {
     wxString label;
     wxString cells[8];  // Monday ... Sunday, then the row's total; empty: no entry
 };
 
-// The grid's rows for a filled sheet: one per task in the sheet's order, each
-// with its row sum, then the "Total" row with the column sums (empty for a
-// weekday without entries) and the grand total. No rows at all for a sheet
-// without tasks. Every entry counts, negative and tiny ones included.
+// The grid's rows for a filled sheet, the same figures as the archived
+// report: one per task that shows an amount (0.1 h or more either way), in
+// the sheet's order, with its row sum; then the "Total" row with the exact
+// column sums and grand total of every entry, rounded once. No rows at all
+// when nothing shows.
 std::vector<sheet_row> sheet_rows(zovTimeSheet& sheet);
 
 // --- Archive -----------------------------------------------------------------

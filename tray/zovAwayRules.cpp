@@ -27,7 +27,8 @@ long usable_ask_away(long stored)
 }
 
 away_question question_for(const vu_datetime& left, const vu_datetime& back,
-                           const away_state& state, long auto_logout, long ask_away)
+                           const away_state& state, long auto_logout, long ask_away,
+                           const vu_datetime& auto_logout_set)
 {
     away_question question;
     if (ask_away <= 0 || left.is_not_a_date_time() || back.is_not_a_date_time()
@@ -40,7 +41,8 @@ away_question question_for(const vu_datetime& left, const vu_datetime& back,
         question.from = max(left, state.time);
         question.until = back;
         question.can_log_out = true;
-        const vu_datetime due = auto_logout_instant(auto_logout, state.time, back);
+        const vu_datetime due =
+            auto_logout_instant(auto_logout, state.time, back, auto_logout_set);
         if (!due.is_not_a_date_time() && due < back) {
             question.until = due;
             question.can_log_out = false;
@@ -65,13 +67,13 @@ away_question question_for(const vu_datetime& left, const vu_datetime& back,
 
 away_question extended(const away_question& open, const vu_datetime& left,
                        const vu_datetime& back, const away_state& state, long auto_logout,
-                       long ask_away)
+                       long ask_away, const vu_datetime& auto_logout_set)
 {
     // Short gaps (a minute without input) are no second absence.
     if (!open.ask || ask_away <= 0 || !(left < back) || back.diff_seconds(left) < ask_away * 60.0)
         return open;
-    const away_question wider =
-        question_for(min(open.from, left), max(open.until, back), state, auto_logout, ask_away);
+    const away_question wider = question_for(min(open.from, left), max(open.until, back), state,
+                                             auto_logout, ask_away, auto_logout_set);
     if (!wider.ask || wider.task != open.task)
         return open;
     return wider;
@@ -147,14 +149,12 @@ bool answer_log_out(zovKernel& kernel, const away_question& question)
     return kernel.logout(question.from);
 }
 
-bool answer_book(zovKernel& kernel, const away_question& question, const std::string& task,
-                 long auto_logout)
+bool answer_book(zovKernel& kernel, const away_question& question, const std::string& task)
 {
     if (!question.ask || !zovKernel::is_valid_task_name(task))
         return false;
     vu_datetime now;
     now.set_local_time();
-    apply_auto_logout(kernel, auto_logout, now);
     // A booking that reaches the present would end the running session
     // rather than let it go on after it.
     vu_datetime until = question.until;

@@ -52,15 +52,18 @@ struct away_question
 // log-out shows as an inactive state whose time is that day's log-out time,
 // inside the absence; a log-out still due (the check has not run yet) counts
 // the same.
+// `auto_logout_set` is when that setting took its value (see
+// auto_logout_instant).
 away_question question_for(const vu_datetime& left, const vu_datetime& back,
-                           const away_state& state, long auto_logout, long ask_away);
+                           const away_state& state, long auto_logout, long ask_away,
+                           const vu_datetime& auto_logout_set = vu_datetime());
 
 // A second absence before the answer: the question spans both and all
 // between. Re-decided on the state read now; when that no longer gives a
 // question (the user logged out meanwhile) the open one stays as it was.
 away_question extended(const away_question& open, const vu_datetime& left,
                        const vu_datetime& back, const away_state& state, long auto_logout,
-                       long ask_away);
+                       long ask_away, const vu_datetime& auto_logout_set = vu_datetime());
 
 // An absence seen by sampling the idle time: the last input before it and
 // the last input seen after it. `previous` and `latest` are the sampling
@@ -91,9 +94,8 @@ wxString book_label(const wxString& task, const away_question& question);
 // could be written (or, for the log-out, when the session asked about no
 // longer runs).
 bool answer_log_out(zovKernel& kernel, const away_question& question);
-// The booking first lets a daily log-out that is due act, so that the
-// session does not go on past it from the booking's end.
-bool answer_book(zovKernel& kernel, const away_question& question, const std::string& task,
-                 long auto_logout);
+// A daily log-out that is due must have acted before the booking (the caller
+// runs the check), or the session would go on past it from the booking's end.
+bool answer_book(zovKernel& kernel, const away_question& question, const std::string& task);
 
 }  // namespace zovtray

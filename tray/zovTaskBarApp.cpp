@@ -81,6 +81,7 @@ bool zovTaskBarApp::OnInit()
     m_kernel = nullptr;
     m_config = nullptr;
     m_auto_logout = -1;
+    m_auto_logout_set = vu_datetime();
     m_starting = true;
 
     SetAppName(zovtray::from_bytes(zovKernel::kernel_name()));
@@ -162,8 +163,19 @@ int zovTaskBarApp::OnExit()
     return wxApp::OnExit();
 }
 
+bool zovTaskBarApp::CheckAutoLogout()
+{
+    if (!m_kernel)
+        return false;
+    vu_datetime now;
+    now.set_local_time();
+    return zovtray::apply_auto_logout(*m_kernel, m_auto_logout, now, m_auto_logout_set);
+}
+
 void zovTaskBarApp::SetAutoLogout(long value)
 {
+    if (value != m_auto_logout)
+        m_auto_logout_set.set_local_time();
     m_auto_logout = value;
     StoreSetting(auto_logout_key, value, m_unsaved_auto_logout);
 }

@@ -7,6 +7,8 @@
 #include <wx/app.h>
 #include <wx/string.h>
 
+#include <vu_utils/vu_datetime.h>
+
 class wxFileConfig;
 class zovKernel;
 class zovTaskBarDialog;
@@ -45,6 +47,12 @@ public:
     // them; negative when switched off. Stored at once, like AutoLogout.
     long GetAskAway() const { return m_ask_away; }
     void SetAskAway(long minutes);
+    // The daily log-out check with the setting as it stands: closes a running
+    // session at its due log-out time (never at one from before the setting
+    // was changed in this run). True when it did.
+    bool CheckAutoLogout();
+    // When the "AutoLogout" value was set in this run (unset: not changed).
+    const vu_datetime& GetAutoLogoutSet() const { return m_auto_logout_set; }
     std::list<wxString>& GetRecentTasks() { return m_recent_tasks; }
     void ShowDialog(bool show);
     void ToggleDialog();
@@ -66,6 +74,8 @@ private:
     zovKernel* m_kernel;
     wxFileConfig* m_config;
     long m_auto_logout;
+    // When the setting last changed in this run; unset: since before the start.
+    vu_datetime m_auto_logout_set;
     // The value whose write failed and was reported, so that it is reported once.
     static constexpr long unsaved_none = 1L << 30;
     long m_unsaved_auto_logout = unsaved_none;

@@ -51,7 +51,7 @@ void zovTaskBarIcon::UpdateIcon(bool force)
     zovKernel* kernel = app.GetKernel();
     if (!kernel)
         return;
-    const bool logged_out = zovtray::apply_auto_logout(*kernel, app.GetAutoLogout(), now);
+    const bool logged_out = app.CheckAutoLogout();
 
     const zovCurrent& current = kernel->current();
     m_tooltip = zovtray::tooltip_text(current, now);

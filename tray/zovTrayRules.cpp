@@ -51,28 +51,43 @@ vu_datetime wall_time_on(const vu_datetime& day, long seconds)
     return at;
 }
 
-vu_datetime auto_logout_instant(long setting, const vu_datetime& begin, const vu_datetime& now)
+namespace {
+
+// The first moment at the setting's time of day that is later than `t` (or,
+// with `or_at`, equal to it): on t's calendar day, or else on the next one
+// (never 24 hours on: days of 23 and 25 hours exist).
+vu_datetime next_logout_time(long setting, const vu_datetime& t, bool or_at)
+{
+    vu_datetime first = wall_time_on(t, setting);
+    if (first < t || (!or_at && first == t))
+        first = wall_time_on(midnight_after(t, 1), setting);
+    return first;
+}
+
+}  // namespace
+
+vu_datetime auto_logout_instant(long setting, const vu_datetime& begin, const vu_datetime& now,
+                                const vu_datetime& set_at)
 {
     const vu_datetime none;
     if (setting <= 0 || setting != usable_auto_logout(setting) || begin.is_not_a_date_time()
         || now.is_not_a_date_time() || !(begin < now))
         return none;
-    // The log-out time on the day the session began, or else on the next
-    // calendar day (never 24 hours on: days of 23 and 25 hours exist).
-    vu_datetime first = wall_time_on(begin, setting);
-    if (!(begin < first))
-        first = wall_time_on(midnight_after(begin, 1), setting);
+    vu_datetime first = next_logout_time(setting, begin, false);
+    if (!set_at.is_not_a_date_time() && first < set_at)
+        first = next_logout_time(setting, set_at, true);
     if (first.is_not_a_date_time() || now < first)
         return none;
     return first;
 }
 
-bool apply_auto_logout(zovKernel& kernel, long setting, const vu_datetime& now)
+bool apply_auto_logout(zovKernel& kernel, long setting, const vu_datetime& now,
+                       const vu_datetime& set_at)
 {
     const zovCurrent& current = kernel.current();
     if (!current.active())
         return false;
-    const vu_datetime due = auto_logout_instant(setting, current.time(), now);
+    const vu_datetime due = auto_logout_instant(setting, current.time(), now, set_at);
     if (due.is_not_a_date_time())
         return false;
     // A failed write shows in the state read back next.

@@ -54,12 +54,17 @@ vu_datetime wall_time_on(const vu_datetime& day, long seconds);
 // moment after the log-out time (a late timer, a resume from sleep, a start
 // the next morning) closes the session at that time, never later, never
 // before its begin, never in the future. Not-a-date-time when nothing is due:
-// switched off, 00:00 (stored as 0), or no running session.
-vu_datetime auto_logout_instant(long setting, const vu_datetime& begin, const vu_datetime& now);
+// switched off, 00:00 (stored as 0), or no running session. `set_at`, when
+// given, is when the setting took its value: a log-out time before it never
+// counts, so switching the log-out on (or moving it) at 18:00 to 17:00 does
+// not cut the hour just worked; the session ends at the next day's 17:00.
+vu_datetime auto_logout_instant(long setting, const vu_datetime& begin, const vu_datetime& now,
+                                const vu_datetime& set_at = vu_datetime());
 
 // Runs the daily log-out check on the kernel's state: closes the running
 // session at its due log-out time. True when it did.
-bool apply_auto_logout(zovKernel& kernel, long setting, const vu_datetime& now);
+bool apply_auto_logout(zovKernel& kernel, long setting, const vu_datetime& now,
+                       const vu_datetime& set_at = vu_datetime());
 
 // Whether the tray icon should update: forced, never updated yet, or more
 // than five seconds since the last update.

@@ -68,6 +68,36 @@ private:
     int m_fd;
 };
 
+// Opens a file for reading. Only a regular file counts: a device such as
+// /dev/zero would never end nor give a line end. On failure: -1, and whether
+// the file was missing or could not be read.
+int open_regular(const std::string& path, zovFile::read_status& failure)
+{
+    // O_NONBLOCK: opening a FIFO must not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        failure = errno == ENOENT ? zovFile::read_status::missing : zovFile::read_status::failed;
+        return -1;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        failure = zovFile::read_status::failed;
+        return -1;
+    }
+    return fd;
+}
+
+// Makes a rename or link in the folder durable.
+void sync_folder(const std::string& dir)
+{
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 }  // namespace
 
 zovFile::zovFile(const std::string& file) : m_file(file) {}
@@ -102,14 +132,10 @@ bool zovFile::read(zovSink& sink) const
 
 zovFile::read_status zovFile::read_lines(zovSink& sink) const
 {
-    // O_NONBLOCK: opening a FIFO must not wait for a writer.
-    fd_guard fd(::open(path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    read_status failure = read_status::failed;
+    fd_guard fd(open_regular(path(), failure));
     if (fd.get() < 0)
-        return errno == ENOENT ? read_status::missing : read_status::failed;
-    // A device such as /dev/zero would never end nor give a line end.
-    struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        return read_status::failed;
+        return failure;
     std::string buffer(1 << 16, '\0');
     std::string line;
     std::size_t held = 0;   // bytes of an unfinished line at the buffer's start
@@ -165,11 +191,12 @@ bool zovFile::read_first(std::string& line) const
 
 zovFile::read_status zovFile::read_last(std::string& line) const
 {
-    fd_guard fd(::open(path().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    read_status failure = read_status::failed;
+    fd_guard fd(open_regular(path(), failure));
     if (fd.get() < 0)
-        return errno == ENOENT ? read_status::missing : read_status::failed;
+        return failure;
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::fstat(fd.get(), &st) != 0)
         return read_status::failed;
     // Blocks from the end; a line is whole once a line feed precedes it.
     constexpr off_t block = 4096;
@@ -267,11 +294,7 @@ bool zovFile::write_clear(const std::string& line) const
         ::unlink(temp.c_str());
         return false;
     }
-    // Make the rename itself durable.
-    const std::string dir = m_dir.empty() ? std::string(".") : m_dir;
-    fd_guard dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir_fd.get() >= 0)
-        ::fsync(dir_fd.get());
+    sync_folder(m_dir);
     return true;
 }
 
@@ -280,6 +303,9 @@ bool zovFile::write_new(const std::string& line) const
     // Written aside and linked into place: link() never replaces a file, and
     // the name appears only with its whole content.
     const std::string file = path();
+    struct stat st;
+    if (::stat(file.c_str(), &st) == 0)
+        return S_ISREG(st.st_mode);  // the usual case at start-up: nothing to write
     std::string temp = m_dir + "." + m_file + ".XXXXXX";
     fd_guard fd(::mkostemp(&temp[0], O_CLOEXEC));
     if (fd.get() < 0)
@@ -287,15 +313,11 @@ bool zovFile::write_new(const std::string& line) const
     const std::string data = line + '\n';
     bool ok = write_all(fd.get(), data) && ::fsync(fd.get()) == 0 && fd.close();
     if (ok && ::link(temp.c_str(), file.c_str()) != 0) {
-        struct stat st;
         ok = errno == EEXIST && ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
     }
     ::unlink(temp.c_str());
     if (!ok)
         return false;
-    const std::string dir = m_dir.empty() ? std::string(".") : m_dir;
-    fd_guard dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir_fd.get() >= 0)
-        ::fsync(dir_fd.get());
+    sync_folder(m_dir);
     return true;
 }

@@ -23,12 +23,15 @@ vu_datetime now_time()
 zovKernel::zovKernel(const std::string& dir)
 {
     zovFile::set_dir(dir);
-    zovLock lock(dir, lock_wait_ms);
     zovCurrent::init();
     zovHours::init();
     zovLoginOut::init();
-    if (lock.held())
-        repair();
+    // Only a running session can have been left half closed.
+    if (m_current.read() && m_current.active()) {
+        zovLock lock(dir, lock_wait_ms);
+        if (lock.held())
+            repair();
+    }
 }
 
 zovKernel::~zovKernel() = default;

@@ -102,7 +102,12 @@ std::string zovSession::to_file_string() const
 {
     if (m_tbeg.is_not_a_date_time() || m_tend.is_not_a_date_time())
         return std::string();
-    return m_task + "   " + zov_detail::fixed(hours(), 2) + "     " + m_tbeg.to_readable_datetime_string() + "     "
+    // A reversed session shows its sign even when it rounds to zero: a
+    // reader of the line must see that it cancels time.
+    std::string text = zov_detail::fixed(hours(), 2);
+    if (m_tend < m_tbeg && text[0] != '-')
+        text.insert(0, 1, '-');
+    return m_task + "   " + text + "     " + m_tbeg.to_readable_datetime_string() + "     "
         + m_tend.to_readable_datetime_string();
 }
 

@@ -11,6 +11,7 @@
 
 #include "test_support.h"
 #include "zovAwayRules.h"
+#include "zovTrayRules.h"
 
 using zovtest::at;
 using zovtest::FixedClock;
@@ -303,7 +304,7 @@ TEST_P(AwayAnswers, booking_corrects_the_span_and_the_session_goes_on)
     ASSERT_TRUE(m_kernel.login("K"));
     const zovtray::away_question q = Lunch();
     m_clock.set("2026-03-10T13:11:00");
-    ASSERT_TRUE(zovtray::answer_book(m_kernel, q, "Lunch", off));
+    ASSERT_TRUE(zovtray::answer_book(m_kernel, q, "Lunch"));
     const std::vector<std::string> expected = {
         zovSession("K", at("2026-03-10T12:03:00"), at("2026-03-10T13:10:00"))
             .reverse()
@@ -325,7 +326,7 @@ TEST_P(AwayAnswers, booking_refuses_a_name_that_is_no_task_name)
     ASSERT_TRUE(m_kernel.login("K"));
     m_clock.set("2026-03-10T13:11:00");
     for (const char* bad : {"", "two words", "%comment"})
-        EXPECT_FALSE(zovtray::answer_book(m_kernel, Lunch(), bad, off)) << bad;
+        EXPECT_FALSE(zovtray::answer_book(m_kernel, Lunch(), bad)) << bad;
     EXPECT_TRUE(lines("HOURS.TSK").empty());
 }
 
@@ -334,13 +335,14 @@ TEST_P(AwayAnswers, booking_at_the_instant_of_return_still_lets_the_session_go_o
 {
     ASSERT_TRUE(m_kernel.login("K"));
     m_clock.set("2026-03-10T13:10:00");
-    ASSERT_TRUE(zovtray::answer_book(m_kernel, Lunch(), "Lunch", off));
+    ASSERT_TRUE(zovtray::answer_book(m_kernel, Lunch(), "Lunch"));
     EXPECT_TRUE(m_kernel.current().active());
     EXPECT_EQ("K", m_kernel.current().task());
 }
 
-// The daily log-out at 17:00 fell inside the absence: booking its part
-// before 17:00 lets the log-out act first, and nothing runs on afterwards.
+// The daily log-out at 17:00 fell inside the absence: it acts first (the
+// window runs the check before booking), then the part before it is booked,
+// and nothing runs on afterwards.
 TEST_P(AwayAnswers, booking_with_a_daily_log_out_inside_keeps_the_log_out)
 {
     ASSERT_TRUE(m_kernel.login("K"));
@@ -349,7 +351,8 @@ TEST_P(AwayAnswers, booking_with_a_daily_log_out_inside_keeps_the_log_out)
                               {true, "K", at("2026-03-10T09:00:00")}, h17, 15);
     ASSERT_TRUE(q.ask);
     m_clock.set("2026-03-10T18:01:00");
-    ASSERT_TRUE(zovtray::answer_book(m_kernel, q, "Errand", h17));
+    ASSERT_TRUE(zovtray::apply_auto_logout(m_kernel, h17, at("2026-03-10T18:01:00")));
+    ASSERT_TRUE(zovtray::answer_book(m_kernel, q, "Errand"));
     const std::vector<std::string> expected = {
         session("K", "2026-03-10T09:00:00", "2026-03-10T17:00:00"),
         zovSession("K", at("2026-03-10T16:30:00"), at("2026-03-10T17:00:00"))

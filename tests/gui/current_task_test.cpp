@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <wx/button.h>
 #include <wx/colour.h>
 #include <wx/listbox.h>
@@ -225,11 +227,11 @@ TEST_F(CurrentTaskTest, refused_names_and_failed_writes_are_reported_in_error_bo
     EXPECT_TRUE(boxes[0].message.Contains(wxString::FromUTF8(dir))) << boxes[0].message;
     EXPECT_TRUE(boxes[0].style & wxICON_ERROR);
     EXPECT_EQ("Sleeping", Label(m_page->GetStatusText())) << "a log-in not stamped did not happen";
-
-    // A log-out whose session cannot be appended to HOURS.TSK.
-    ASSERT_EQ(0, std::remove((dir + "LOGINOUT.TSK").c_str()));
+    ASSERT_EQ(0, ::rmdir((dir + "LOGINOUT.TSK").c_str()));
     click(m_page->GetLoginButton());
     ASSERT_TRUE(zovgui::take_boxes().empty());
+
+    // A log-out whose session cannot be appended to HOURS.TSK.
     std::remove((dir + "HOURS.TSK").c_str());
     ASSERT_TRUE(MakeDirs(dir + "HOURS.TSK"));
     click(m_page->GetLogoutButton());
@@ -401,9 +403,10 @@ TEST_F(CurrentTaskTest, after_sleeping_through_the_log_out_time_every_check_clos
         {"Login", [this] { Type("Beta"); click(m_page->GetLoginButton()); }, true},
         {"Apply Next", [this] { Type("Beta"); click(m_page->GetApplyNextButton()); }, false},
     };
+    m_clock.set("2026-03-12T08:00:00");  // switched on long before
+    App().SetAutoLogout(17 * 3600);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        App().SetAutoLogout(17 * 3600);
         zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
                             "Alpha " + at("2026-03-12T16:00:00").to_readable_datetime_string()
                                 + " ACTIVE\n");

@@ -242,3 +242,25 @@ TEST_F(OptionsTest, a_setting_that_cannot_be_written_is_reported_once_naming_the
     ClickBox(false);
     EXPECT_EQ(1u, zovgui::take_boxes().size());
 }
+
+TEST_F(OptionsTest, switching_the_log_out_on_after_its_time_leaves_the_running_session_to_the_next_day)
+{
+    TzGuard tz("Europe/Berlin");
+    FixedClock clock("2026-03-13T09:00:00");
+    ASSERT_TRUE(App().GetKernel()->login("Alpha"));
+    // At 18:00 the user sets 17:00: the hour since 17:00 was worked, not cut.
+    clock.set("2026-03-13T18:00:00");
+    Page()->GetTimePicker()->SetSeconds(h1700);
+    ClickBox(true);
+    clock.set("2026-03-13T18:00:30");
+    App().GetIcon()->UpdateIcon(true);
+    EXPECT_TRUE(App().GetKernel()->current().active());
+    LeavePage();  // stored again unchanged: still set at 18:00
+    clock.set("2026-03-14T17:00:20");
+    App().GetIcon()->UpdateIcon(true);
+    EXPECT_FALSE(App().GetKernel()->current().active());
+    EXPECT_EQ(std::vector<std::string>{zovSession("Alpha", zovtest::at("2026-03-13T09:00:00"),
+                                                  zovtest::at("2026-03-14T17:00:00"))
+                                           .to_file_string()},
+              zovgui::data_lines(m_home->data_dir() + "HOURS.TSK"));
+}

@@ -37,13 +37,16 @@ struct LogoutCase
     const char* begin;
     const char* now;
     const char* due;
+    const char* set_at = nullptr;  // when the setting took its value; none: before
 };
 
 void expect_logout_cases(const char* zone, const std::vector<LogoutCase>& cases)
 {
     TzGuard tz(zone);
     for (const LogoutCase& c : cases) {
-        const vu_datetime due = zovtray::auto_logout_instant(c.setting, at(c.begin), at(c.now));
+        const vu_datetime set_at = c.set_at ? at(c.set_at) : vu_datetime();
+        const vu_datetime due =
+            zovtray::auto_logout_instant(c.setting, at(c.begin), at(c.now), set_at);
         const std::string got =
             due.is_not_a_date_time() ? "" : due.to_readable_datetime_string();
         const std::string expected = *c.due ? at(c.due).to_readable_datetime_string() : "";
@@ -92,6 +95,20 @@ TEST(AutoLogout, closes_a_session_begun_before_the_log_out_time_at_exactly_that_
         {86400, "2026-03-13T00:30:00", "2026-03-14T09:00:00", ""},
         // A clock set back behind the session's begin: nothing in the future.
         {h17, "2026-03-13T18:00:00", "2026-03-13T17:30:00", ""},
+        // Switched on (or moved) to 17:00 at 18:00: today's 17:00 is past and
+        // never counts; the session ends at tomorrow's.
+        {h17, "2026-03-13T09:00:00", "2026-03-13T18:00:30", "", "2026-03-13T18:00:00"},
+        {h17, "2026-03-13T09:00:00", "2026-03-14T16:00:00", "", "2026-03-13T18:00:00"},
+        {h17, "2026-03-13T09:00:00", "2026-03-14T17:00:30", "2026-03-14T17:00:00",
+         "2026-03-13T18:00:00"},
+        // Set before the log-out time: today's counts.
+        {h17, "2026-03-13T09:00:00", "2026-03-13T17:00:30", "2026-03-13T17:00:00",
+         "2026-03-13T12:00:00"},
+        {h17, "2026-03-13T09:00:00", "2026-03-13T17:00:30", "2026-03-13T17:00:00",
+         "2026-03-13T17:00:00"},
+        // Set long before the session began: no say.
+        {h17, "2026-03-13T09:00:00", "2026-03-13T17:00:30", "2026-03-13T17:00:00",
+         "2026-03-01T12:00:00"},
     };
     for (const char* zone : zovtest::test_zones)
         expect_logout_cases(zone, cases);

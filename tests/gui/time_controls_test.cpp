@@ -230,6 +230,32 @@ TEST_F(TimeEditPanelTest, get_jdn_gives_the_wall_clock_time_on_that_date_in_ever
     }
 }
 
+TEST_F(TimeEditPanelTest, a_time_todays_clock_change_skips_is_kept_for_another_date)
+{
+    struct Case
+    {
+        const char* zone;
+        const char* today;  // a day whose clock skips the typed time
+        const char* typed;
+        const char* date;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Europe/Berlin", "2013-03-31T12:00:00", "02:30", "2013-03-30", "2013-03-30T02:30:00+01:00"},
+        {"America/New_York", "2013-03-10T12:00:00", "02:15", "2013-03-11", "2013-03-11T02:15:00-04:00"},
+        {"Australia/Lord_Howe", "2013-10-06T12:00:00", "02:10", "2013-10-05", "2013-10-05T02:10:00+10:30"},
+        {"UTC", "2013-03-31T12:00:00", "02:30", "2013-03-30", "2013-03-30T02:30:00Z"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.zone) + " " + c.typed);
+        TzGuard tz(c.zone);
+        FixedClock clock(c.today);
+        Type(c.typed);
+        ASSERT_TRUE(m_panel->ParseTime());
+        EXPECT_EQ(at(c.expected), Instant(at(std::string(c.date) + "T00:00:00")));
+    }
+}
+
 TEST_F(TimeEditPanelTest, a_fraction_of_08_30_is_30600_seconds_of_a_day)
 {
     TzGuard tz("UTC");

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -321,7 +322,7 @@ TEST_F(TimeSheetPageTest, tasks_in_byte_order_and_sums_over_all_of_them)
     EXPECT_EQ((std::vector<std::string>{"1.5", "", "", "", "", "", "1.0", "2.5"}), Row(2));
 }
 
-TEST_F(TimeSheetPageTest, negative_and_tiny_entries_show_and_count)
+TEST_F(TimeSheetPageTest, negative_entries_show_and_tiny_ones_count_in_the_sums)
 {
     // Tuesday: 2 h, then half an hour cancelled by a reversed session;
     // Thursday: only a cancellation; Friday: two minutes.
@@ -331,7 +332,9 @@ TEST_F(TimeSheetPageTest, negative_and_tiny_entries_show_and_count)
            session_line("K", "2026-03-13T07:00:00", "2026-03-13T07:02:00"));
     m_page->FillGrid();
     ASSERT_EQ((std::vector<std::string>{"K", "Total"}), RowLabels());
-    const std::vector<std::string> values{"", "1.5", "", "-1.0", "0.0", "", "", "0.5"};
+    // The two minutes show nowhere on their own, as in the archived report,
+    // but the sums hold them: 0.533 h.
+    const std::vector<std::string> values{"", "1.5", "", "-1.0", "", "", "", "0.5"};
     EXPECT_EQ(values, Row(0));
     EXPECT_EQ(values, Row(1));
 }
@@ -707,12 +710,82 @@ TEST_F(TimeSheetPageTest, view_hands_the_chosen_path_to_the_opener_as_one_argume
 
 TEST_F(TimeSheetPageTest, a_session_the_daily_log_out_should_have_ended_counts_up_to_that_time)
 {
-    // Running since 16:00 yesterday; the computer slept through 17:00.
+    // Switched on long ago; running since 16:00 yesterday; the computer
+    // slept through 17:00.
+    m_clock.set("2026-03-01T08:00:00");
     App().SetAutoLogout(17 * 3600);
+    m_clock.set("2026-03-13T10:00:00");
     zovtest::write_file(m_home->data_dir() + "CURRENT.TSK",
                         "K " + at("2026-03-12T16:00:00").to_readable_datetime_string() + " ACTIVE\n");
     m_page->FillGrid();
     EXPECT_EQ((std::vector<std::string>{"", "", "", "1.0", "", "", "", "1.0"}), Row(0));
     EXPECT_FALSE(Kernel().current().active());
     EXPECT_EQ("K - Sleeping", App().GetIcon()->GetTooltip());
+}
+
+// The grid and the archived report of the same week show the same figures,
+// and the grand total is the recorded time of the week.
+TEST_F(TimeSheetPageTest, grid_and_report_agree_on_every_figure)
+{
+    struct Case
+    {
+        const char* name;
+        std::string lines;
+        const char* total;  // the recorded net of the week, rounded once
+    };
+    std::string many_small;
+    for (int t = 0; t < 10; ++t)
+        for (int i = 0; i < 10; ++i) {
+            const std::string day = "2026-03-1" + std::to_string(i % 5);  // Tue 10 ... Sat 14
+            const std::string b = day + "T0" + std::to_string(t % 10) + ":" + std::to_string(10 + 4 * i) + ":00";
+            const std::string e = day + "T0" + std::to_string(t % 10) + ":" + std::to_string(14 + 4 * i) + ":00";
+            many_small += session_line("task" + std::to_string(t), b.c_str(), e.c_str());
+        }
+    const Case cases[] = {
+        {"many small amounts", many_small, "6.7"},
+        {"just under and over 0.05 h",
+         session_line("A", "2026-03-09T08:00:00", "2026-03-09T08:02:59")
+             + session_line("B", "2026-03-10T08:00:00", "2026-03-10T08:03:00"),
+         "0.1"},
+        {"a negative day", session_line("K", "2026-03-11T10:00:00", "2026-03-11T09:00:00")
+                               + session_line("K", "2026-03-12T09:00:00", "2026-03-12T11:30:00"),
+         "1.5"},
+        {"over midnight and a correction on the next day",
+         session_line("K", "2026-03-09T20:00:00", "2026-03-10T09:00:00")
+             + session_line("K", "2026-03-10T06:00:00", "2026-03-10T00:00:00")
+             + session_line("Travel", "2026-03-10T00:00:00", "2026-03-10T06:00:00"),
+         "13.0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Record(c.lines);
+        m_page->FillGrid();
+        const std::string path = m_home->data_dir() + "report.txt";
+        ASSERT_TRUE(zovtray::write_time_sheet(Kernel(), path, 11, 2026));
+        // Task lines and the SUM line of the report, field by field.
+        std::map<std::string, std::vector<std::string>> report;
+        for (const std::string& line : zovtest::read_lines(path)) {
+            const bool task_line = line.size() > 77 && line[77] == ':';
+            const bool sum_line = line.compare(0, 7, "    SUM") == 0;
+            if (line.size() < 29 || !(task_line || sum_line))
+                continue;
+            std::string name = line.substr(1, 28);
+            name.erase(0, name.find_first_not_of(" ->"));
+            name.erase(name.find_last_not_of(' ') + 1);
+            std::vector<std::string> fields;
+            for (int i = 0; i < 8; ++i) {
+                std::string f = line.size() > std::size_t(29 + 7 * i) ? line.substr(29 + 7 * i, 5) : "";
+                f.erase(0, f.find_first_not_of(' '));
+                f.erase(f.find_last_not_of(' ') + 1);
+                fields.push_back(f);
+            }
+            report[name == "SUM" ? "Total" : name] = fields;
+        }
+        const std::vector<std::string> labels = RowLabels();
+        ASSERT_FALSE(labels.empty());
+        EXPECT_EQ(labels.size(), report.size());
+        for (std::size_t r = 0; r < labels.size(); ++r)
+            EXPECT_EQ(Row(static_cast<int>(r)), report[labels[r]]) << labels[r];
+        EXPECT_EQ(Row(static_cast<int>(labels.size()) - 1)[7], c.total);
+    }
 }

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sched.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <atomic>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -185,6 +188,42 @@ void expect_recorded_at_most_once(const std::string& path)
             << "recorded " << coverage << " times from " << when.to_readable_datetime_string() << "\n"
             << read_file(path);
     }
+}
+
+int in_child(const std::function<bool()>& prepare, const std::function<void()>& body)
+{
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return cannot_run;
+    if (pid == 0) {
+        if (!prepare())
+            ::_exit(cannot_run);
+        body();
+        std::fflush(nullptr);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
+        return 1;
+    return WEXITSTATUS(status);
+}
+
+bool enter_private_mounts()
+{
+    const uid_t uid = ::geteuid();
+    const gid_t gid = ::getegid();
+    if (uid == 0) {
+        if (::unshare(CLONE_NEWNS) != 0)
+            return false;
+    } else {
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0)
+            return false;
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+        std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    }
+    return ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 process_result run_process(const std::vector<std::string>& args, const std::vector<std::string>& extra)

@@ -3,6 +3,7 @@
 // a time zone for the duration of a test, and small file helpers.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,18 @@ std::string zone_name(const ::testing::TestParamInfo<const char*>& info);
 // lines every instant is recorded at most once: the sum of the lines covering
 // it, each +1 (or -1 when reversed), is 0 or 1.
 void expect_recorded_at_most_once(const std::string& path);
+
+// The exit status of a child that could not set itself up.
+constexpr int cannot_run = 77;
+
+// Runs body in a forked child and reports through the exit status: 0 when
+// the body's expectations held (failures are printed by the child itself),
+// cannot_run when prepare (run in the child first) returned false.
+int in_child(const std::function<bool()>& prepare, const std::function<void()>& body);
+
+// In a child: a mount namespace of its own (a user namespace too when not
+// root), with mounts made private, so that mounts change nothing outside.
+bool enter_private_mounts();
 
 // A program run to its end: how it ended and what it printed.
 struct process_result

@@ -109,6 +109,11 @@ void vu_datetime::reset_time_zone()
     reset_zone();
 }
 
+void vu_datetime::check_time_zone()
+{
+    check_zone();
+}
+
 void vu_datetime::set_local_time()
 {
     m_secs = now_time_t();
@@ -241,9 +246,17 @@ std::string vu_datetime::to_format_string(const std::string& format) const
     return std::string();
 }
 
-bool vu_datetime::parse_datetime(const std::string& text, const std::string& format)
+namespace {
+
+struct typed_fields
 {
     int year = -1, month = -1, day = -1, hour = 0, minute = 0, second = 0;
+};
+
+// Reads text of the format (%Y %m %d %H %M %S, literal characters); the
+// whole text must match.
+bool read_fields(const std::string& text, const std::string& format, typed_fields& f)
+{
     const char* p = text.data();
     const char* end = p + text.size();
     for (std::size_t i = 0; i < format.size(); ++i) {
@@ -255,30 +268,49 @@ bool vu_datetime::parse_datetime(const std::string& text, const std::string& for
         const char conv = format[++i];
         bool ok = false;
         switch (conv) {
-        case 'Y': ok = digits(p, end, 4, year); break;
-        case 'm': ok = one_or_two_digits(p, end, month); break;
-        case 'd': ok = one_or_two_digits(p, end, day); break;
-        case 'H': ok = one_or_two_digits(p, end, hour); break;
-        case 'M': ok = one_or_two_digits(p, end, minute); break;
-        case 'S': ok = one_or_two_digits(p, end, second); break;
+        case 'Y': ok = digits(p, end, 4, f.year); break;
+        case 'm': ok = one_or_two_digits(p, end, f.month); break;
+        case 'd': ok = one_or_two_digits(p, end, f.day); break;
+        case 'H': ok = one_or_two_digits(p, end, f.hour); break;
+        case 'M': ok = one_or_two_digits(p, end, f.minute); break;
+        case 'S': ok = one_or_two_digits(p, end, f.second); break;
         case '%': ok = expect(p, end, '%'); break;
         default: ok = false; break;
         }
         if (!ok)
             return false;
     }
-    if (p != end)
+    return p == end;
+}
+
+}  // namespace
+
+bool vu_datetime::parse_datetime(const std::string& text, const std::string& format)
+{
+    typed_fields f;
+    if (!read_fields(text, format, f))
         return false;
-    if (year < 0 || month < 0 || day < 0) {
+    if (f.year < 0 || f.month < 0 || f.day < 0) {
         vu_datetime base = *this;
         if (base.is_not_a_date_time())
             base.set_local_time();
         const civil c = civil_from_days(split_local(base.m_secs).day);
-        if (year < 0) year = static_cast<int>(c.year);
-        if (month < 0) month = static_cast<int>(c.month);
-        if (day < 0) day = static_cast<int>(c.day);
+        if (f.year < 0) f.year = static_cast<int>(c.year);
+        if (f.month < 0) f.month = static_cast<int>(c.month);
+        if (f.day < 0) f.day = static_cast<int>(c.day);
     }
-    return set_local(year, month, day, hour, minute, second);
+    return set_local(f.year, f.month, f.day, f.hour, f.minute, f.second);
+}
+
+bool vu_datetime::parse_time_of_day(const std::string& text, const std::string& format, int& seconds)
+{
+    typed_fields f;
+    if (!read_fields(text, format, f) || f.year >= 0 || f.month >= 0 || f.day >= 0)
+        return false;
+    if (f.hour > 23 || f.minute > 59 || f.second > 59)
+        return false;
+    seconds = f.hour * 3600 + f.minute * 60 + f.second;
+    return true;
 }
 
 std::string vu_datetime::to_readable_datetime_string() const

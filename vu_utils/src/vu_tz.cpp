@@ -5,6 +5,9 @@
 #include <ctime>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vu_detail {
 namespace {
 
@@ -21,12 +24,60 @@ struct day_entry
 
 constexpr std::size_t cache_size = 4096;
 
+// What identifies the system's zone file: a new zone (timedatectl, travel)
+// replaces the file or the link to it.
+struct zone_file
+{
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    std::int64_t mtime_ns = 0;
+    off_t size = 0;
+    std::string link;
+
+    bool operator==(const zone_file& o) const
+    {
+        return exists == o.exists && dev == o.dev && ino == o.ino && mtime_ns == o.mtime_ns && size == o.size
+            && link == o.link;
+    }
+};
+
+const char* const system_zone_file = "/etc/localtime";
+
+zone_file read_zone_file()
+{
+    zone_file z;
+    struct stat st;
+    if (::stat(system_zone_file, &st) == 0) {
+        z.exists = true;
+        z.dev = st.st_dev;
+        z.ino = st.st_ino;
+        z.mtime_ns = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        z.size = st.st_size;
+    }
+    char target[4096];
+    const ssize_t n = ::readlink(system_zone_file, target, sizeof target);
+    if (n > 0)
+        z.link.assign(target, static_cast<std::size_t>(n));
+    return z;
+}
+
+std::int64_t monotonic_seconds()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return ts.tv_sec;
+}
+
 struct zone_cache
 {
     day_entry days[cache_size];
     std::string tz;      // the TZ variable the entries were made under
     bool tz_set = false;
     bool valid = false;
+    zone_file file;                 // the system zone file they were made under
+    std::int64_t file_checked = 0;  // when that was last compared (monotonic)
+    unsigned calls = 0;
 };
 
 thread_local zone_cache cache;
@@ -40,18 +91,45 @@ long system_offset(std::int64_t t)
     return tm.tm_gmtoff;
 }
 
+void reload(const char* tz)
+{
+    tzset();
+    for (auto& e : cache.days)
+        e.day = INT64_MIN;
+    cache.tz_set = tz != nullptr;
+    cache.tz = tz ? tz : "";
+    cache.file = read_zone_file();
+    cache.file_checked = monotonic_seconds();
+    cache.valid = true;
+}
+
+// Without TZ the system zone file rules; it may be replaced while a program
+// runs for weeks. Looked at about once a minute: every 64th offset asks the
+// (cheap) coarse clock whether a minute has passed.
+void check_zone_file(bool now)
+{
+    if (cache.tz_set)
+        return;
+    if (!now) {
+        if (++cache.calls % 64 != 0)
+            return;
+        if (monotonic_seconds() - cache.file_checked < 60)
+            return;
+    }
+    cache.file_checked = monotonic_seconds();
+    if (!(read_zone_file() == cache.file))
+        reload(nullptr);
+}
+
 void check_tz()
 {
     const char* tz = std::getenv("TZ");
     const bool set = tz != nullptr;
-    if (cache.valid && set == cache.tz_set && (!set || cache.tz == tz))
+    if (cache.valid && set == cache.tz_set && (!set || cache.tz == tz)) {
+        check_zone_file(false);
         return;
-    tzset();
-    for (auto& e : cache.days)
-        e.day = INT64_MIN;
-    cache.tz_set = set;
-    cache.tz = set ? tz : "";
-    cache.valid = true;
+    }
+    reload(tz);
 }
 
 }  // namespace
@@ -60,6 +138,12 @@ void reset_zone()
 {
     cache.valid = false;
     check_tz();
+}
+
+void check_zone()
+{
+    check_tz();
+    check_zone_file(true);
 }
 
 long utc_offset(std::int64_t t)

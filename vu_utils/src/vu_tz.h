@@ -72,5 +72,7 @@ std::int64_t from_local(std::int64_t local);
 std::int64_t day_start(std::int64_t local_day);
 
 void reset_zone();
+// Compares the system zone file with the one the offsets were taken under.
+void check_zone();
 
 }  // namespace vu_detail

@@ -55,6 +55,11 @@ public:
     // from the value's own local date, or today's when it is unset.
     // On false the value is unchanged.
     bool parse_datetime(const std::string& text, const std::string& format);
+    // Reads a wall-clock time of day (a format of %H %M %S and literal
+    // characters) as seconds after local midnight, without placing it on any
+    // date: a time that today's clock change skips may exist on the day it is
+    // meant for. False for text that does not match or a time out of range.
+    static bool parse_time_of_day(const std::string& text, const std::string& format, int& seconds);
 
     // "2013-03-13T08:00:00+01:00": ISO 8601 local time with its UTC offset.
     std::string to_readable_datetime_string() const;
@@ -74,8 +79,11 @@ public:
     static std::int64_t now_time_t();
 
     // Forget cached time-zone offsets, e.g. after the system zone changed.
-    // A change of the TZ variable is noticed without this call.
+    // A change of the TZ variable is noticed without this call, and one of
+    // the system zone file within about a minute.
     static void reset_time_zone();
+    // Looks at the system zone file now and takes a changed one into use.
+    static void check_time_zone();
 
 private:
     static constexpr std::int64_t not_a_date_time = INT64_MIN;
