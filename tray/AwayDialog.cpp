@@ -19,6 +19,7 @@ const long AwayDialog::ID_COMBOBOX1 = wxNewId();
 const long AwayDialog::ID_BUTTON3 = wxNewId();
 
 AwayDialog* AwayDialog::s_open = nullptr;
+vu_datetime AwayDialog::s_settled;
 
 namespace {
 
@@ -30,10 +31,11 @@ zovtray::away_state state_of(zovKernel& kernel)
 
 }  // namespace
 
-AwayDialog::AwayDialog(const zovtray::away_question& question)
+AwayDialog::AwayDialog(const zovtray::away_question& question, const vu_datetime& back)
     : wxDialog(nullptr, wxID_ANY, _("Away time"), wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxSTAY_ON_TOP, "wxID_ANY"),
-      m_question(question)
+      m_question(question),
+      m_back(back)
 {
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     m_text = new wxStaticText(this, ID_STATICTEXT1, wxEmptyString, wxDefaultPosition,
@@ -88,6 +90,7 @@ void AwayDialog::Notice(const vu_datetime& left, const vu_datetime& back)
         return;
     const zovtray::away_state state = state_of(*kernel);
     if (s_open) {
+        s_open->m_back = max(s_open->m_back, back);
         s_open->m_question =
             zovtray::extended(s_open->m_question, left, back, state, app.GetAutoLogout(),
                               app.GetAskAway(), app.GetAutoLogoutSet());
@@ -95,12 +98,14 @@ void AwayDialog::Notice(const vu_datetime& left, const vu_datetime& back)
         s_open->BringToFront();
         return;
     }
+    // Time already asked about is not asked about again.
+    const vu_datetime from = s_settled.is_not_a_date_time() ? left : max(left, s_settled);
     const zovtray::away_question question =
-        zovtray::question_for(left, back, state, app.GetAutoLogout(), app.GetAskAway(),
+        zovtray::question_for(from, back, state, app.GetAutoLogout(), app.GetAskAway(),
                               app.GetAutoLogoutSet());
     if (!question.ask)
         return;
-    s_open = new AwayDialog(question);
+    s_open = new AwayDialog(question, back);
     s_open->BringToFront();
 }
 
@@ -110,6 +115,7 @@ void AwayDialog::CloseOpen()
         s_open->Destroy();
         s_open = nullptr;
     }
+    s_settled = vu_datetime();
 }
 
 void AwayDialog::ShowQuestion()
@@ -131,8 +137,14 @@ void AwayDialog::BringToFront()
     RequestUserAttention();
 }
 
+void AwayDialog::Settle()
+{
+    s_settled = s_settled.is_not_a_date_time() ? m_back : max(s_settled, m_back);
+}
+
 void AwayDialog::Answered()
 {
+    Settle();
     wxGetApp().RefreshIcon();
     CurrentTaskPanel::RefreshStatusIfShown();
     if (s_open == this)
@@ -220,6 +232,7 @@ void AwayDialog::OnTaskText(wxCommandEvent& event)
 void AwayDialog::OnClose(wxCloseEvent&)
 {
     // No answer: nothing changes.
+    Settle();
     if (s_open == this)
         s_open = nullptr;
     Destroy();

@@ -6,9 +6,10 @@
 
 #include <wx/dialog.h>
 
+#include <vu_utils/vu_datetime.h>
+
 #include "zovAwayRules.h"
 
-class vu_datetime;
 class wxButton;
 class wxCloseEvent;
 class wxComboBox;
@@ -25,7 +26,7 @@ public:
     static void Notice(const vu_datetime& left, const vu_datetime& back);
     // The window on screen, or null.
     static AwayDialog* Open() { return s_open; }
-    // At exit: the question goes unanswered.
+    // At exit: the question goes unanswered; the next run starts afresh.
     static void CloseOpen();
 
     const zovtray::away_question& Question() const { return m_question; }
@@ -48,7 +49,7 @@ public:
     static const long ID_BUTTON3;
 
 private:
-    explicit AwayDialog(const zovtray::away_question& question);
+    AwayDialog(const zovtray::away_question& question, const vu_datetime& back);
     void ShowQuestion();
     void BringToFront();
     // After an answer: the icon and the page show the new state at once.
@@ -60,9 +61,16 @@ private:
     void OnTaskText(wxCommandEvent& event);
     void OnClose(wxCloseEvent& event);
 
+    // Marks the time asked about as settled, answered or not.
+    void Settle();
+
     static AwayDialog* s_open;
+    // The end of the last absence asked about: the same absence told again
+    // by another source (the idle time after an unlock) is not asked twice.
+    static vu_datetime s_settled;
 
     zovtray::away_question m_question;
+    vu_datetime m_back;  // the latest return, also past a daily log-out
     wxStaticText* m_text;
     wxButton* m_keep;
     wxButton* m_log_out;

@@ -490,6 +490,30 @@ TEST_F(AwayBus, sixteen_minutes_without_input_ask_and_keeping_it_writes_nothing)
     EXPECT_TRUE(Kernel().current().active());
 }
 
+// Locked, the idle monitor sees no input either: once answered, the same
+// absence told again by the next idle sample is not asked again.
+TEST_F(AwayBus, an_absence_told_by_two_sources_is_asked_once)
+{
+    LogInAtNine();
+    SampleIdle("2026-03-10T12:03:00", 0);
+    SetLocked(true);
+    ASSERT_TRUE(spin_until([this] { return Watch().Locked(); }));
+    SampleIdle("2026-03-10T12:22:00", 19);
+    m_clock.set("2026-03-10T12:23:00");
+    SetLocked(false);
+    ASSERT_TRUE(spin_until([this] { return Question() != nullptr; }));
+    EXPECT_EQ("You were away from 12:03 to 12:23 (0:20) while \"K\" was running.", QuestionText());
+
+    const files before = Files();
+    m_clock.set("2026-03-10T12:23:30");
+    click(Question()->GetKeepButton());
+    SampleIdle("2026-03-10T12:24:00", 0.25);
+    spin_until([] { return false; }, 10);
+    EXPECT_EQ(nullptr, Question());
+    EXPECT_EQ(0, away_windows());
+    EXPECT_TRUE(before == Files());
+}
+
 TEST_F(AwayBus, fourteen_minutes_without_input_ask_nothing)
 {
     LogInAtNine();
