@@ -1,5 +1,7 @@
 #include "zovAwayRules.h"
 
+#include <algorithm>
+
 #include <zov/zovKernel.h>
 #include <zov/zovSinkHours.h>
 
@@ -93,6 +95,20 @@ bool idle_absence(const idle_sample& previous, const idle_sample& latest, long m
     left = last_before;
     back = last_after;
     return true;
+}
+
+long screensaver_idle_per_second(const char* current_desktop)
+{
+    // A colon-separated list, e.g. "KDE" or "ubuntu:KDE".
+    const std::string desktops = current_desktop ? current_desktop : "";
+    std::size_t start = 0;
+    while (start <= desktops.size()) {
+        const std::size_t end = std::min(desktops.find(':', start), desktops.size());
+        if (desktops.compare(start, end - start, "KDE") == 0)
+            return 1000;
+        start = end + 1;
+    }
+    return 1;
 }
 
 wxString clock_text(const vu_datetime& t)

@@ -78,6 +78,11 @@ struct idle_sample
 bool idle_absence(const idle_sample& previous, const idle_sample& latest, long minimum_seconds,
                   vu_datetime& left, vu_datetime& back);
 
+// What org.freedesktop.ScreenSaver.GetSessionIdleTime counts in, by the
+// desktop named in XDG_CURRENT_DESKTOP: KDE's answers milliseconds, the
+// others seconds, as the interface was first written.
+long screensaver_idle_per_second(const char* current_desktop);
+
 // "12:03" local time.
 wxString clock_text(const vu_datetime& t);
 // "1:07", hours and minutes between the two (whole minutes, rounded down).

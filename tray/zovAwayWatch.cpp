@@ -12,8 +12,7 @@ namespace {
 
 const char* const lock_interfaces[2] = {"org.freedesktop.ScreenSaver", "org.gnome.ScreenSaver"};
 
-// Where each D-Bus idle source answers: bus name, object, interface, method,
-// and how many of its units make a second.
+// Where each D-Bus idle source answers: bus name, object, interface, method.
 struct bus_idle
 {
     const char* name;
@@ -21,19 +20,26 @@ struct bus_idle
     const char* interface;
     const char* method;
     const char* reply;
-    long per_second;
 };
 const bus_idle mutter_idle = {"org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core",
-                              "org.gnome.Mutter.IdleMonitor", "GetIdletime", "(t)", 1000};
+                              "org.gnome.Mutter.IdleMonitor", "GetIdletime", "(t)"};
 const bus_idle screensaver_idle = {"org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver",
-                                   "org.freedesktop.ScreenSaver", "GetSessionIdleTime", "(u)", 1};
+                                   "org.freedesktop.ScreenSaver", "GetSessionIdleTime", "(u)"};
 
 const bus_idle& idle_call(zovAwayWatch::idle_source source)
 {
     return source == zovAwayWatch::idle_source::mutter ? mutter_idle : screensaver_idle;
 }
 
-long idle_seconds_of(GVariant* reply, const bus_idle& call)
+// How many of the source's units make a second.
+long idle_per_second(zovAwayWatch::idle_source source)
+{
+    if (source == zovAwayWatch::idle_source::mutter)
+        return 1000;
+    return zovtray::screensaver_idle_per_second(std::getenv("XDG_CURRENT_DESKTOP"));
+}
+
+long idle_seconds_of(GVariant* reply, zovAwayWatch::idle_source source)
 {
     guint64 value = 0;
     if (g_variant_is_of_type(reply, G_VARIANT_TYPE("(t)")))
@@ -45,7 +51,7 @@ long idle_seconds_of(GVariant* reply, const bus_idle& call)
     }
     else
         return -1;
-    return static_cast<long>(value / static_cast<guint64>(call.per_second));
+    return static_cast<long>(value / static_cast<guint64>(idle_per_second(source)));
 }
 
 // The session bus of the desktop, when there is one. Never one started just
@@ -150,7 +156,7 @@ bool zovAwayWatch::ProbeBus(idle_source source, long& idle_seconds)
         G_VARIANT_TYPE(call.reply), G_DBUS_CALL_FLAGS_NO_AUTO_START, 1000, m_cancel, nullptr);
     if (!reply)
         return false;
-    idle_seconds = idle_seconds_of(reply, call);
+    idle_seconds = idle_seconds_of(reply, source);
     g_variant_unref(reply);
     return idle_seconds >= 0;
 }
@@ -231,7 +237,7 @@ void zovAwayWatch::OnIdleReply(void* source, void* result, void* self)
     }
     auto* watch = static_cast<zovAwayWatch*>(self);
     --watch->m_pending;
-    const long idle = idle_seconds_of(reply, idle_call(watch->m_source));
+    const long idle = idle_seconds_of(reply, watch->m_source);
     g_variant_unref(reply);
     if (idle >= 0)
         watch->IdleSeen(idle);

@@ -221,6 +221,24 @@ TEST(AwayRulesClock, the_span_counts_real_time_across_clock_changes)
     }
 }
 
+TEST(AwayRulesSetting, the_screen_saver_idle_time_is_in_milliseconds_on_kde_only)
+{
+    struct Case
+    {
+        const char* desktop;
+        long per_second;
+    };
+    for (const Case& c : std::vector<Case>{{"KDE", 1000},
+                                           {"ubuntu:KDE", 1000},
+                                           {"KDE:other", 1000},
+                                           {"XFCE", 1},
+                                           {"KDEish", 1},
+                                           {"", 1},
+                                           {nullptr, 1}})
+        EXPECT_EQ(c.per_second, zovtray::screensaver_idle_per_second(c.desktop))
+            << (c.desktop ? c.desktop : "(unset)");
+}
+
 TEST(AwayRulesSetting, ask_away_is_off_or_five_to_240_minutes)
 {
     struct Case

@@ -208,6 +208,33 @@ private:
     GPid m_pid = 0;
 };
 
+// An environment variable set for the life of the object.
+class EnvGuard
+{
+public:
+    EnvGuard(const char* name, const char* value) : m_name(name)
+    {
+        const char* old = std::getenv(name);
+        m_had = old != nullptr;
+        m_old = old ? old : "";
+        setenv(name, value, 1);
+    }
+    ~EnvGuard()
+    {
+        if (m_had)
+            setenv(m_name.c_str(), m_old.c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+    EnvGuard(const EnvGuard&) = delete;
+    EnvGuard& operator=(const EnvGuard&) = delete;
+
+private:
+    std::string m_name;
+    bool m_had;
+    std::string m_old;
+};
+
 // Which desktop the session bus stands for.
 enum class desktop { gnome, kde, bare };
 
@@ -270,6 +297,7 @@ protected:
             SetIdleMinutes(0);
         }
         else if (m_kind == desktop::kde) {
+            m_desktop = std::make_unique<EnvGuard>("XDG_CURRENT_DESKTOP", "KDE");
             m_lock = std::make_unique<DBusMock>(
                 m_session->peer(),
                 std::vector<std::string>{"org.freedesktop.ScreenSaver",
@@ -292,6 +320,7 @@ protected:
         m_logind.reset();
         m_session.reset();
         m_system.reset();
+        m_desktop.reset();
         if (m_had_session)
             setenv("DBUS_SESSION_BUS_ADDRESS", m_saved_session.c_str(), 1);
         else
@@ -311,9 +340,9 @@ protected:
         if (m_kind == desktop::gnome)
             m_idle->AddMethod("", "GetIdletime", "", "t",
                               "ret = " + std::to_string(static_cast<long>(minutes * 60000)));
-        else if (m_kind == desktop::kde)
+        else if (m_kind == desktop::kde)  // KDE's answer is in milliseconds
             m_lock->AddMethod("", "GetSessionIdleTime", "", "u",
-                              "ret = " + std::to_string(static_cast<long>(minutes * 60)));
+                              "ret = " + std::to_string(static_cast<long>(minutes * 60000)));
     }
     // One sample of the idle time at the fixed clock's time, answered.
     void SampleIdle(const char* time, double minutes)
@@ -411,6 +440,7 @@ protected:
     std::unique_ptr<DBusMock> m_logind;
     std::unique_ptr<DBusMock> m_lock;
     std::unique_ptr<DBusMock> m_idle;
+    std::unique_ptr<EnvGuard> m_desktop;
 };
 
 // GNOME: gnome-shell's screen saver and Mutter's idle monitor.
