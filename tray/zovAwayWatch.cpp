@@ -103,6 +103,10 @@ zovAwayWatch::zovAwayWatch(absence_function away, Display* x11)
                 G_DBUS_SIGNAL_FLAGS_NONE,
                 reinterpret_cast<GDBusSignalCallback>(&zovAwayWatch::OnActiveChanged), m_target,
                 i == 0 ? free_target : nullptr);
+        m_subscriptions[2] = g_dbus_connection_signal_subscribe(
+            m_bus, nullptr, mutter_idle.interface, "WatchFired", mutter_idle.path, nullptr,
+            G_DBUS_SIGNAL_FLAGS_NONE,
+            reinterpret_cast<GDBusSignalCallback>(&zovAwayWatch::OnWatchFired), m_target, nullptr);
         if (ProbeBus(idle_source::mutter, idle))
             m_source = idle_source::mutter;
         else if (ProbeBus(idle_source::screensaver, idle))
@@ -133,7 +137,7 @@ zovAwayWatch::~zovAwayWatch()
         if (m_target)
             m_target->watch = nullptr;
         // The last one lets go of the target.
-        for (int i = 1; i >= 0; --i)
+        for (int i = 2; i >= 0; --i)
             if (m_subscriptions[i])
                 g_dbus_connection_signal_unsubscribe(m_bus, m_subscriptions[i]);
         g_dbus_connection_close_sync(m_bus, nullptr, nullptr);
@@ -250,8 +254,60 @@ void zovAwayWatch::IdleSeen(long idle_seconds)
     const bool over =
         zovtray::idle_absence(m_previous, latest, idle_minimum_seconds, left, back);
     m_previous = latest;
+    if (over)
+        m_active_watch = 0;  // fired, or it will fire for later input: harmless
+    else if (idle_seconds >= idle_minimum_seconds)
+        WatchForInput();
     if (over && m_away)
         m_away(left, back);
+}
+
+void zovAwayWatch::WatchForInput()
+{
+    if (m_source != idle_source::mutter || m_active_watch || m_active_watch_asked)
+        return;
+    m_active_watch_asked = true;
+    g_dbus_connection_call(m_bus, mutter_idle.name, mutter_idle.path, mutter_idle.interface,
+                           "AddUserActiveWatch", nullptr, G_VARIANT_TYPE("(u)"),
+                           G_DBUS_CALL_FLAGS_NO_AUTO_START, 5000, m_cancel,
+                           reinterpret_cast<GAsyncReadyCallback>(&zovAwayWatch::OnActiveWatchAdded),
+                           this);
+}
+
+void zovAwayWatch::OnActiveWatchAdded(void* source, void* result, void* self)
+{
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_finish(static_cast<GDBusConnection*>(source),
+                                                    static_cast<GAsyncResult*>(result), &error);
+    if (!reply) {
+        const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
+        g_error_free(error);
+        if (!cancelled)  // the samples still see the return, a minute late
+            static_cast<zovAwayWatch*>(self)->m_active_watch_asked = false;
+        return;
+    }
+    auto* watch = static_cast<zovAwayWatch*>(self);
+    guint32 id = 0;
+    g_variant_get(reply, "(u)", &id);
+    g_variant_unref(reply);
+    watch->m_active_watch_asked = false;
+    watch->m_active_watch = id;
+}
+
+void zovAwayWatch::OnWatchFired(GDBusConnection*, const char*, const char*, const char*,
+                                const char*, void* parameters, void* self)
+{
+    GVariant* args = static_cast<GVariant*>(parameters);
+    zovAwayWatch* watch = static_cast<Target*>(self)->watch;
+    if (!watch || !watch->m_active_watch || !g_variant_is_of_type(args, G_VARIANT_TYPE("(u)")))
+        return;
+    guint32 id = 0;
+    g_variant_get(args, "(u)", &id);
+    if (id != watch->m_active_watch)
+        return;  // another program's watch
+    watch->m_active_watch = 0;
+    // Input now: the idle time starts again.
+    watch->IdleSeen(0);
 }
 
 void zovAwayWatch::OnActiveChanged(GDBusConnection*, const char*, const char*, const char*,

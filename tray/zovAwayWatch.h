@@ -5,7 +5,9 @@
 // on the session bus), and no keyboard or mouse input (GNOME's Mutter idle
 // monitor, else org.freedesktop.ScreenSaver's GetSessionIdleTime, else the X11
 // screen-saver extension). The idle time is sampled once a minute, never more
-// often. An absence is told once it is over, as the span from leaving to
+// often; GNOME also says the moment input returns (a user-active watch), so
+// there the return is exact, elsewhere it is the last input seen at the next
+// sample. An absence is told once it is over, as the span from leaving to
 // returning.
 
 #include <functional>
@@ -47,6 +49,8 @@ public:
     // Whether the computer sleeps, or the screen is locked, as last told.
     bool Asleep() const { return !m_asleep_since.is_not_a_date_time(); }
     bool Locked() const { return !m_locked_since.is_not_a_date_time(); }
+    // Whether GNOME is asked to say when input returns.
+    bool WatchingForInput() const { return m_active_watch != 0; }
     // Samples asked for and not answered yet.
     int PendingSamples() const { return m_pending; }
 
@@ -61,6 +65,11 @@ private:
     static void OnActiveChanged(GDBusConnection* connection, const char* sender,
                                 const char* path, const char* interface, const char* signal,
                                 void* parameters, void* self);
+    static void OnWatchFired(GDBusConnection* connection, const char* sender, const char* path,
+                             const char* interface, const char* signal, void* parameters,
+                             void* self);
+    static void OnActiveWatchAdded(void* source, void* result, void* self);
+    void WatchForInput();
     static int OnMinute(void* self);
 
     // What the bus's callbacks hold: outlives the watch until the bus lets go.
@@ -73,11 +82,14 @@ private:
     GCancellable* m_cancel = nullptr;
     GDBusConnection* m_bus = nullptr;
     Target* m_target = nullptr;
-    unsigned m_subscriptions[2] = {0, 0};
+    unsigned m_subscriptions[3] = {0, 0, 0};
     Display* m_display = nullptr;
     idle_source m_source = idle_source::none;
     unsigned m_timer = 0;
     int m_pending = 0;
+    // GNOME's user-active watch: its id, or 0; asked for and not answered yet.
+    unsigned m_active_watch = 0;
+    bool m_active_watch_asked = false;
 
     vu_datetime m_asleep_since;
     vu_datetime m_locked_since;

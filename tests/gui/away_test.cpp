@@ -167,13 +167,21 @@ public:
         if (error)
             g_error_free(error);
     }
-    // The mock sends the signal with one boolean argument.
+    // The mock sends the signal with one boolean (or unsigned) argument.
     void EmitBool(const char* interface, const char* signal, bool value)
+    {
+        Emit(interface, signal, "b", g_variant_new_boolean(value));
+    }
+    void EmitUint(const char* interface, const char* signal, guint32 value)
+    {
+        Emit(interface, signal, "u", g_variant_new_uint32(value));
+    }
+    void Emit(const char* interface, const char* signal, const char* signature, GVariant* value)
     {
         GVariantBuilder av;
         g_variant_builder_init(&av, G_VARIANT_TYPE("av"));
-        g_variant_builder_add(&av, "v", g_variant_new_boolean(value));
-        Mock("EmitSignal", g_variant_new("(sssav)", interface, signal, "b", &av));
+        g_variant_builder_add(&av, "v", value);
+        Mock("EmitSignal", g_variant_new("(sssav)", interface, signal, signature, &av));
     }
     void AddMethod(const char* interface, const char* name, const char* in, const char* out,
                    const std::string& code)
@@ -294,6 +302,7 @@ protected:
                                          "/org/gnome/Mutter/IdleMonitor/Core",
                                          "org.gnome.Mutter.IdleMonitor"},
                 "org.gnome.Mutter.IdleMonitor", "/org/gnome/Mutter/IdleMonitor/Core");
+            m_idle->AddMethod("", "AddUserActiveWatch", "", "u", "ret = 7");
             SetIdleMinutes(0);
         }
         else if (m_kind == desktop::kde) {
@@ -542,6 +551,26 @@ TEST_F(AwayBus, an_absence_told_by_two_sources_is_asked_once)
     EXPECT_EQ(nullptr, Question());
     EXPECT_EQ(0, away_windows());
     EXPECT_TRUE(before == Files());
+}
+
+// GNOME says the moment input returns: the absence ends exactly then.
+TEST_F(AwayBus, with_gnome_the_absence_ends_at_the_first_input)
+{
+    LogInAtNine();
+    SampleIdle("2026-03-10T12:03:00", 0);
+    EXPECT_FALSE(Watch().WatchingForInput());
+    SampleIdle("2026-03-10T12:09:00", 6);
+    ASSERT_TRUE(spin_until([this] { return Watch().WatchingForInput(); }));
+    SampleIdle("2026-03-10T12:19:00", 16);
+    m_clock.set("2026-03-10T12:19:20");
+    m_idle->EmitUint("org.gnome.Mutter.IdleMonitor", "WatchFired", 8);  // not ours
+    spin_until([] { return false; }, 10);
+    EXPECT_EQ(nullptr, Question());
+    m_idle->EmitUint("org.gnome.Mutter.IdleMonitor", "WatchFired", 7);
+    ASSERT_TRUE(spin_until([this] { return Question() != nullptr; }));
+    EXPECT_EQ("You were away from 12:03 to 12:19 (0:16) while \"K\" was running.", QuestionText());
+    EXPECT_EQ(at("2026-03-10T12:19:20"), Question()->Question().until);
+    EXPECT_FALSE(Watch().WatchingForInput());
 }
 
 TEST_F(AwayBus, fourteen_minutes_without_input_ask_nothing)
