@@ -9,6 +9,9 @@ class SimpleTimePicker;
 class wxCheckBox;
 class wxCommandEvent;
 class wxMouseEvent;
+class wxSpinCtrl;
+class wxSpinEvent;
+class wxStaticText;
 
 class OptionsPanel : public wxPanel
 {
@@ -31,16 +34,34 @@ public:
     void LoadSetting();
     void SaveSetting();
 
+    // The away question from the stored "AskAway": ticked, and the minutes
+    // (in `seconds`).
+    static Shown AwayShownFor(long setting);
+    // Whether the idle note shows, and what it says, for the watch's source.
+    static wxString IdleNote(bool idle_seen);
+
     wxCheckBox* GetCheckBox() const { return m_auto_check; }
+    wxCheckBox* GetAwayCheckBox() const { return m_away_check; }
+    wxSpinCtrl* GetAwayMinutes() const { return m_away_minutes; }
+    wxStaticText* GetIdleNote() const { return m_idle_note; }
     SimpleTimePicker* GetTimePicker() const { return m_time_picker; }
 
     static const long ID_CHECKBOX1;
     static const long ID_TIMEPICKER;
+    static const long ID_CHECKBOX2;
+    static const long ID_SPINCTRL1;
+    static const long ID_STATICTEXT2;
 
 private:
     void OnCheckClicked(wxCommandEvent& event);
     void OnLeaveWindow(wxMouseEvent& event);
+    void OnAwayChanged(wxCommandEvent& event);
+    void OnAwayMinutes(wxSpinEvent& event);
+    void SaveAway();
 
     wxCheckBox* m_auto_check;
     SimpleTimePicker* m_time_picker;
+    wxCheckBox* m_away_check;
+    wxSpinCtrl* m_away_minutes;
+    wxStaticText* m_idle_note;
 };

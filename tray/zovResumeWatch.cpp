@@ -2,8 +2,8 @@
 
 #include <gio/gio.h>
 
-zovResumeWatch::zovResumeWatch(std::function<void()> resumed)
-    : m_resumed(std::move(resumed)), m_cancel(g_cancellable_new())
+zovResumeWatch::zovResumeWatch(std::function<void()> resumed, std::function<void()> sleeping)
+    : m_resumed(std::move(resumed)), m_sleeping(std::move(sleeping)), m_cancel(g_cancellable_new())
 {
     // A connection of its own, not the process's shared one: it ends with
     // the watch, and each watch follows the bus address of its time.
@@ -65,6 +65,10 @@ void zovResumeWatch::OnSignal(GDBusConnection*, const char*, const char*, const 
     gboolean going_to_sleep = TRUE;
     g_variant_get(args, "(b)", &going_to_sleep);
     zovResumeWatch* watch = static_cast<Target*>(self)->watch;
-    if (!going_to_sleep && watch && watch->m_resumed)
+    if (!watch)
+        return;
+    if (!going_to_sleep && watch->m_resumed)
         watch->m_resumed();
+    else if (going_to_sleep && watch->m_sleeping)
+        watch->m_sleeping();
 }

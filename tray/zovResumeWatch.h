@@ -12,8 +12,10 @@ typedef struct _GDBusConnection GDBusConnection;
 class zovResumeWatch
 {
 public:
-    // Connects in the background; `resumed` runs on the GUI thread.
-    explicit zovResumeWatch(std::function<void()> resumed);
+    // Connects in the background; `resumed` (and `sleeping`, when given, just
+    // before the computer sleeps) run on the GUI thread.
+    explicit zovResumeWatch(std::function<void()> resumed,
+                            std::function<void()> sleeping = nullptr);
     ~zovResumeWatch();
     zovResumeWatch(const zovResumeWatch&) = delete;
     zovResumeWatch& operator=(const zovResumeWatch&) = delete;
@@ -34,6 +36,7 @@ private:
     };
 
     std::function<void()> m_resumed;
+    std::function<void()> m_sleeping;
     Target* m_target = nullptr;
     GCancellable* m_cancel = nullptr;
     GDBusConnection* m_bus = nullptr;

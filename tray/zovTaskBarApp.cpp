@@ -16,11 +16,14 @@
 #include <zov/zovDataDir.h>
 #include <zov/zovKernel.h>
 
+#include "AwayDialog.h"
 #include "CurrentTaskPanel.h"
 #include "zovLateTray.h"
 #include "zovPlainWindow.h"
 #include "zovSingleInstance.h"
 #include "zovStartOptions.h"
+#include "zovAwayRules.h"
+#include "zovAwayWatch.h"
 #include "zovResumeWatch.h"
 #include "zovTaskBarDialog.h"
 #include "zovTaskBarIcon.h"
@@ -30,6 +33,7 @@
 namespace {
 
 const char* const auto_logout_key = "AutoLogout";
+const char* const ask_away_key = "AskAway";
 
 // An XDG base folder, found as the command line finds it; empty when there is
 // no home folder.
@@ -126,6 +130,8 @@ bool zovTaskBarApp::OnInit()
         // A value beyond one day reads as switched off, like the default.
         m_auto_logout = zovtray::usable_auto_logout(
             m_config->ReadLong(auto_logout_key, default_auto_logout));
+        m_ask_away = zovtray::usable_ask_away(
+            m_config->ReadLong(ask_away_key, zovtray::default_ask_away));
     }
 
     m_kernel = new zovKernel(zovtray::to_bytes(dir));
@@ -138,7 +144,17 @@ bool zovTaskBarApp::OnInit()
 
     m_icon = new zovTaskBarIcon(m_backend, m_bus);
     m_backend = m_icon->GetBackend();
-    m_resume_watch = new zovResumeWatch([this] { RefreshIcon(); });
+    const wxDisplayInfo display = wxGetDisplayInfo();
+    m_away_watch = new zovAwayWatch(
+        &AwayDialog::Notice,
+        display.type == wxDisplayX11 ? static_cast<Display*>(display.dpy) : nullptr);
+    // The question on waking is decided before the daily log-out check runs.
+    m_resume_watch = new zovResumeWatch(
+        [this] {
+            m_away_watch->Resumed();
+            RefreshIcon();
+        },
+        [this] { m_away_watch->Sleeping(); });
     m_dialog = new zovTaskBarDialog(nullptr, wxID_ANY);
     SetTopWindow(m_dialog);
     if (m_backend == zovtray::tray_backend::window) {
@@ -170,6 +186,7 @@ void zovTaskBarApp::Exit()
         m_icon->Destroy();
         m_icon = nullptr;
     }
+    AwayDialog::CloseOpen();
     if (m_dialog) {
         CurrentTaskPanel::StopTimer();
         zovPlainWindow::Detach(m_dialog);
@@ -187,6 +204,8 @@ int zovTaskBarApp::OnExit()
     // The icon and the dialog go first: nothing may reach the kernel after it.
     delete m_resume_watch;
     m_resume_watch = nullptr;
+    delete m_away_watch;
+    m_away_watch = nullptr;
     DeletePendingObjects();
     delete m_kernel;
     m_kernel = nullptr;
@@ -220,18 +239,29 @@ void zovTaskBarApp::SetAutoLogout(long value)
     if (value != m_auto_logout)
         m_auto_logout_set.set_local_time();
     m_auto_logout = value;
+    StoreSetting(auto_logout_key, value, m_unsaved_auto_logout);
+}
+
+void zovTaskBarApp::SetAskAway(long minutes)
+{
+    m_ask_away = minutes;
+    StoreSetting(ask_away_key, minutes, m_unsaved_ask_away);
+}
+
+void zovTaskBarApp::StoreSetting(const char* key, long value, long& unsaved)
+{
     if (!m_config)
         return;
     bool written = false;
     {
         wxLogNull quiet;  // the box below says it once, in words
-        written = m_config->Write(auto_logout_key, value) && m_config->Flush();
+        written = m_config->Write(key, value) && m_config->Flush();
     }
     // Said once per value: the pointer leaving the page stores it again.
-    if (!written && m_unsaved_auto_logout != value)
+    if (!written && unsaved != value)
         wxMessageBox(zovtray::setting_failed_message(zovConfigFile()), "Options",
                      wxOK | wxICON_ERROR | wxCENTRE, nullptr);
-    m_unsaved_auto_logout = written ? unsaved_none : value;
+    unsaved = written ? unsaved_none : value;
 }
 
 void zovTaskBarApp::ShowDialog(bool show)

@@ -19,6 +19,7 @@ class zovKernel;
 class zovTaskBarDialog;
 class zovTaskBarIcon;
 class zovResumeWatch;
+class zovAwayWatch;
 
 // Makes sure the folder exists, creating each missing folder along the path
 // (mode 0700: working hours are private). False when a folder could not be made.
@@ -47,10 +48,16 @@ public:
     // Keeps the value and stores it at once; a failed write is said in a box
     // naming the settings file (once per value).
     void SetAutoLogout(long value);
+    // "AskAway": minutes of absence after which the user is asked about
+    // them; negative when switched off. Stored at once, like AutoLogout.
+    long GetAskAway() const { return m_ask_away; }
+    void SetAskAway(long minutes);
     // The daily log-out check with the setting as it stands: closes a running
     // session at its due log-out time (never at one from before the setting
     // was changed in this run). True when it did.
     bool CheckAutoLogout();
+    // When the "AutoLogout" value was set in this run (unset: not changed).
+    const vu_datetime& GetAutoLogoutSet() const { return m_auto_logout_set; }
     std::list<wxString>& GetRecentTasks() { return m_recent_tasks; }
     void ShowDialog(bool show);
     void ToggleDialog();
@@ -69,6 +76,7 @@ public:
     // it to show its dialog and ends.
     bool IsFirstInstance() const { return m_first; }
     zovResumeWatch* GetResumeWatch() const { return m_resume_watch; }
+    zovAwayWatch* GetAwayWatch() const { return m_away_watch; }
 
     static constexpr long default_auto_logout = -61200;  // 17:00, switched off
 
@@ -92,6 +100,12 @@ private:
     bool m_first = true;
     // On waking from sleep the icon updates, and with it the daily log-out check.
     zovResumeWatch* m_resume_watch = nullptr;
+    // Sleep, lock and idleness, for the question on return.
+    zovAwayWatch* m_away_watch = nullptr;
+    long m_ask_away = 15;
+    long m_unsaved_ask_away = unsaved_none;
+    // Stores one setting at once; a failed write is said once per value.
+    void StoreSetting(const char* key, long value, long& unsaved);
 };
 
 wxDECLARE_APP(zovTaskBarApp);
