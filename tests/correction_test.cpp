@@ -583,3 +583,29 @@ TEST_F(CorrectionRefused, write_cut_short_leaves_no_cancelling_line)
 }
 
 }  // namespace
+
+// A correction with nothing in its place: the time is taken out.
+TEST_P(Correction, cancel_takes_recorded_time_out_without_a_replacement)
+{
+    folder.record({line("K", "4.00", "08:00", "12:00")});
+    zovSinkHours out;
+    ASSERT_TRUE(folder.kernel().cancel(v("10:00"), v("11:00"), out));
+    EXPECT_EQ(lines_of(out), std::vector<std::string>{line("K", "-1.00", "11:00", "10:00")});
+    expect_net(net_day(), {{"K", 3}}, "after the cancel");
+    // Nothing recorded there: nothing to write, and that is no failure.
+    const std::string before = read_file(folder.hours_path());
+    ASSERT_TRUE(folder.kernel().cancel(v("13:00"), v("14:00"), out));
+    EXPECT_EQ(read_file(folder.hours_path()), before);
+    EXPECT_FALSE(folder.kernel().cancel(v("11:00"), v("10:00"), out));
+    // The running session's part is taken too; it goes on from the end.
+    clock.set(t("13:00"));
+    ASSERT_TRUE(folder.kernel().login("L"));
+    clock.set(t("16:00"));
+    ASSERT_TRUE(folder.kernel().cancel(v("14:00"), v("15:00"), out));
+    EXPECT_EQ(folder.kernel().current().time(), v("15:00"));
+    EXPECT_TRUE(folder.kernel().current().active());
+    clock.set(t("17:00"));
+    ASSERT_TRUE(folder.kernel().logout());
+    expect_net(net_day(), {{"K", 3}, {"L", 3}}, "with the running session");
+    zovtest::expect_recorded_at_most_once(folder.hours_path());
+}

@@ -123,11 +123,6 @@ void AwayDialog::ShowQuestion()
     m_text->SetLabel(zovtray::away_text(m_question));
     m_log_out->SetLabel(zovtray::log_out_label(m_question));
     // A session the daily log-out closed cannot be made shorter still.
-    m_log_out->Enable(m_question.can_log_out);
-    m_log_out->SetToolTip(m_question.can_log_out
-                              ? wxString()
-                              : wxString::Format(_("The daily log-out ended the session at %s."),
-                                                 zovtray::clock_text(m_question.until)));
     m_book->SetLabel(zovtray::book_label(zovtray::typed_name(m_task->GetValue()), m_question));
     m_book->Enable(!zovtray::typed_name(m_task->GetValue()).empty());
     GetSizer()->SetSizeHints(this);

@@ -42,13 +42,10 @@ away_question question_for(const vu_datetime& left, const vu_datetime& back,
         question.begin = state.time;
         question.from = max(left, state.time);
         question.until = back;
-        question.can_log_out = true;
         const vu_datetime due =
             auto_logout_instant(auto_logout, state.time, back, auto_logout_set);
-        if (!due.is_not_a_date_time() && due < back) {
+        if (!due.is_not_a_date_time() && due < back)
             question.until = due;
-            question.can_log_out = false;
-        }
     }
     else {
         // Closed inside the absence at that day's log-out time: by the
@@ -156,13 +153,24 @@ wxString book_label(const wxString& task, const away_question& question)
 
 bool answer_log_out(zovKernel& kernel, const away_question& question)
 {
-    if (!question.ask || !question.can_log_out)
+    if (!question.ask)
         return false;
     // Only the very session asked about: not one begun since.
     const zovCurrent& current = kernel.current();
-    if (!current.active() || current.task() != question.task || current.time() != question.begin)
-        return false;
-    return kernel.logout(question.from);
+    if (current.active() && current.task() == question.task && current.time() == question.begin)
+        return kernel.logout(question.from);
+    // The daily log-out closed it inside the absence: its time from the
+    // moment the user left is cancelled, as if logged out then.
+    if (!current.active() && current.task() == question.task && current.time() == question.until) {
+        double recorded = 0.0;
+        for (const zovSession& piece : kernel.hours(question.from, question.until))
+            recorded += piece.hours();
+        if (recorded * 3600.0 < 1.0)
+            return false;  // cancelled already
+        zovSinkHours written;
+        return kernel.cancel(question.from, question.until, written);
+    }
+    return false;
 }
 
 bool answer_book(zovKernel& kernel, const away_question& question, const std::string& task)

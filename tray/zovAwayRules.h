@@ -38,10 +38,6 @@ struct away_question
     vu_datetime begin;  // the session's begin, when it still runs
     vu_datetime from;
     vu_datetime until;
-    // The session still runs and no daily log-out fell inside: it can be
-    // closed at `from`. A session the daily log-out has closed cannot be
-    // shortened further: its recorded time can only be booked to a task.
-    bool can_log_out = false;
 };
 
 // The question for an absence from `left` to `back`, given the state read on

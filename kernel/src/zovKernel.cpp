@@ -214,11 +214,25 @@ bool zovKernel::session(const zovSession& session, zovSinkHours& out)
     // afterwards would leave the overlapped time destroyed.
     if (!session.is_valid() || !is_valid_task_name(session.task()) || session.hours() < 0.0)
         return false;
+    return correct(session.tbeg(), session.tend(), &session, out);
+}
+
+bool zovKernel::cancel(const vu_datetime& from, const vu_datetime& until, zovSinkHours& out)
+{
+    out = zovSinkHours(from, until);
+    if (from.is_not_a_date_time() || until.is_not_a_date_time() || until < from)
+        return false;
+    return correct(from, until, nullptr, out);
+}
+
+bool zovKernel::correct(const vu_datetime& lo, const vu_datetime& hi, const zovSession* session,
+                        zovSinkHours& out)
+{
     zovLock lock(dir(), lock_wait_ms);
     if (!lock.held())
         return false;
     repair();
-    m_hours = zovSinkHours(session.tbeg(), session.tend());
+    m_hours = zovSinkHours(lo, hi);
     const zovHours hours;
     m_read_ok = hours.read_lines(m_hours) != zovFile::read_status::failed;
     // Cancelling lines computed from part of the file would be wrong.
@@ -234,34 +248,36 @@ bool zovKernel::session(const zovSession& session, zovSinkHours& out)
     // unless that end is not in the past: then the correction replaced it.
     const vu_datetime now = now_time();
     m_current.read();
-    const bool running = m_current.active() && m_current.time() < session.tend();
-    const bool ends = running && !(session.tend() < now);
+    const bool running = m_current.active() && m_current.time() < hi;
+    const bool ends = running && !(hi < now);
     zovSession closing;
     if (running) {
-        closing = zovSession(m_current.task(), m_current.time(), session.tend());
+        closing = zovSession(m_current.task(), m_current.time(), hi);
         zovSession piece;
-        if (closing.intersection(session, piece))
+        if (closing.intersection(zovSession("%range", lo, hi), piece))
             lines.push_back(piece.reverse());
     }
-    lines.push_back(session);
+    if (session)
+        lines.push_back(*session);
     // The closing line goes last: it shows a crash before the state is
     // stored that the running session was already closed.
     if (running)
         lines.push_back(closing);
+    if (lines.empty())
+        return true;  // nothing recorded there, nothing running: nothing to cancel
 
-    const vu_datetime end = session.tend();
-    if (ends && !m_loginout.logout(end))
+    if (ends && !m_loginout.logout(hi))
         return false;
     // The lines go out in one write, whole or not at all.
     if (!hours.write(lines)) {
         if (ends)
-            m_loginout.take_back_logout(end);
+            m_loginout.take_back_logout(hi);
         return false;
     }
-    if (running && !m_current.write(m_current.task(), end, !ends)) {
+    if (running && !m_current.write(m_current.task(), hi, !ends)) {
         hours.take_back(lines);
         if (ends)
-            m_loginout.take_back_logout(end);
+            m_loginout.take_back_logout(hi);
         return false;
     }
     for (const zovSession& line : lines)
@@ -272,8 +288,8 @@ bool zovKernel::session(const zovSession& session, zovSinkHours& out)
 double zovKernel::tsheet(zovTimeSheet& sheet)
 {
     zovSinkWeek& week = sheet.hours();
-    // Only lines near the week can begin in it; two days either side is
-    // more than any zone's offset can shift a week's ends.
+    // Only blocks with time near the week can hold a part of it; two days
+    // either side is more than any zone's offset can shift a week's ends.
     vu_datetime first, next;
     first.set_time_t(vu_datetime::year_week_monday(week.year(), week.week()).to_time_t() - 2 * 86400);
     next.set_time_t(vu_datetime::year_week_monday(week.year(), week.week() + 1).to_time_t() + 2 * 86400);

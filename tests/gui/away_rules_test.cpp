@@ -59,43 +59,42 @@ TEST_P(AwayRules, the_question_covers_the_running_part_before_any_daily_log_out)
         long ask;
         const char* from;
         const char* until;
-        bool can_log_out;
     };
     const std::vector<Case> cases = {
         {"lunch", "2026-03-10T12:03:00", "2026-03-10T13:10:00", true, "2026-03-10T09:00:00", off,
-         15, "2026-03-10T12:03:00", "2026-03-10T13:10:00", true},
+         15, "2026-03-10T12:03:00", "2026-03-10T13:10:00"},
         {"14 minutes", "2026-03-10T12:03:00", "2026-03-10T12:17:00", true, "2026-03-10T09:00:00",
-         off, 15, "", "", false},
+         off, 15, "", ""},
         {"15 minutes exactly", "2026-03-10T12:03:00", "2026-03-10T12:18:00", true,
-         "2026-03-10T09:00:00", off, 15, "2026-03-10T12:03:00", "2026-03-10T12:18:00", true},
+         "2026-03-10T09:00:00", off, 15, "2026-03-10T12:03:00", "2026-03-10T12:18:00"},
         {"switched off", "2026-03-10T12:03:00", "2026-03-10T13:10:00", true,
-         "2026-03-10T09:00:00", off, -15, "", "", false},
+         "2026-03-10T09:00:00", off, -15, "", ""},
         {"5 minutes setting", "2026-03-10T12:03:00", "2026-03-10T12:08:00", true,
-         "2026-03-10T09:00:00", off, 5, "2026-03-10T12:03:00", "2026-03-10T12:08:00", true},
+         "2026-03-10T09:00:00", off, 5, "2026-03-10T12:03:00", "2026-03-10T12:08:00"},
         {"logged out before leaving", "2026-03-10T12:03:00", "2026-03-10T13:10:00", false,
-         "2026-03-10T11:00:00", off, 15, "", "", false},
+         "2026-03-10T11:00:00", off, 15, "", ""},
         {"session begun while away", "2026-03-10T12:03:00", "2026-03-10T13:10:00", true,
-         "2026-03-10T12:30:00", off, 15, "2026-03-10T12:30:00", "2026-03-10T13:10:00", true},
+         "2026-03-10T12:30:00", off, 15, "2026-03-10T12:30:00", "2026-03-10T13:10:00"},
         {"session begun after the return", "2026-03-10T12:03:00", "2026-03-10T13:10:00", true,
-         "2026-03-10T13:10:00", off, 15, "", "", false},
+         "2026-03-10T13:10:00", off, 15, "", ""},
         // The daily log-out at 17:00 fell inside: only the part before it.
         {"log-out still due", "2026-03-10T16:30:00", "2026-03-10T18:00:00", true,
-         "2026-03-10T09:00:00", h17, 15, "2026-03-10T16:30:00", "2026-03-10T17:00:00", false},
+         "2026-03-10T09:00:00", h17, 15, "2026-03-10T16:30:00", "2026-03-10T17:00:00"},
         {"log-out already done", "2026-03-10T16:30:00", "2026-03-10T18:00:00", false,
-         "2026-03-10T17:00:00", h17, 15, "2026-03-10T16:30:00", "2026-03-10T17:00:00", false},
+         "2026-03-10T17:00:00", h17, 15, "2026-03-10T16:30:00", "2026-03-10T17:00:00"},
         {"part before the log-out too short", "2026-03-10T16:50:00", "2026-03-10T18:00:00", true,
-         "2026-03-10T09:00:00", h17, 15, "", "", false},
+         "2026-03-10T09:00:00", h17, 15, "", ""},
         {"closed at another time than the log-out", "2026-03-10T16:30:00",
-         "2026-03-10T18:00:00", false, "2026-03-10T17:00:00", 18 * 3600, 15, "", "", false},
+         "2026-03-10T18:00:00", false, "2026-03-10T17:00:00", 18 * 3600, 15, "", ""},
         {"log-out after the return", "2026-03-10T12:03:00", "2026-03-10T13:10:00", true,
-         "2026-03-10T09:00:00", h17, 15, "2026-03-10T12:03:00", "2026-03-10T13:10:00", true},
+         "2026-03-10T09:00:00", h17, 15, "2026-03-10T12:03:00", "2026-03-10T13:10:00"},
         // Begun after the day's log-out time: the next day's is due, outside.
         {"overnight", "2026-12-31T18:30:00", "2027-01-01T08:00:00", true, "2026-12-31T18:10:00",
-         h17, 15, "2026-12-31T18:30:00", "2027-01-01T08:00:00", true},
+         h17, 15, "2026-12-31T18:30:00", "2027-01-01T08:00:00"},
         {"overnight through the log-out", "2026-12-31T16:00:00", "2027-01-01T08:00:00", true,
-         "2026-12-31T08:00:00", h17, 15, "2026-12-31T16:00:00", "2026-12-31T17:00:00", false},
+         "2026-12-31T08:00:00", h17, 15, "2026-12-31T16:00:00", "2026-12-31T17:00:00"},
         {"return before leaving", "2026-03-10T13:10:00", "2026-03-10T12:03:00", true,
-         "2026-03-10T09:00:00", off, 15, "", "", false},
+         "2026-03-10T09:00:00", off, 15, "", ""},
     };
     for (const Case& c : cases) {
         const zovtray::away_state state{c.active, "K", at(c.since)};
@@ -104,7 +103,6 @@ TEST_P(AwayRules, the_question_covers_the_running_part_before_any_daily_log_out)
         EXPECT_EQ(*c.from != 0, q.ask) << c.what;
         EXPECT_EQ(local(c.from), q.ask ? shown(q.from) : "") << c.what;
         EXPECT_EQ(local(c.until), q.ask ? shown(q.until) : "") << c.what;
-        EXPECT_EQ(c.can_log_out, q.ask && q.can_log_out) << c.what;
         if (q.ask) {
             EXPECT_EQ("K", q.task) << c.what;
         }
@@ -303,6 +301,29 @@ TEST_P(AwayAnswers, log_out_closes_the_session_at_the_instant_the_user_left)
     // Asked again: the session is gone, nothing more is written.
     EXPECT_FALSE(zovtray::answer_log_out(m_kernel, q));
     EXPECT_EQ(1u, lines("HOURS.TSK").size());
+}
+
+// The daily log-out at 17:00 closed the session inside the absence: logging
+// out at the moment the user left cancels the rest, as if logged out then.
+TEST_P(AwayAnswers, log_out_after_a_daily_log_out_inside_cancels_the_time_after_leaving)
+{
+    ASSERT_TRUE(m_kernel.login("K"));
+    const zovtray::away_question q =
+        zovtray::question_for(at("2026-03-10T16:30:00"), at("2026-03-10T18:00:00"),
+                              {true, "K", at("2026-03-10T09:00:00")}, h17, 15);
+    ASSERT_TRUE(q.ask);
+    m_clock.set("2026-03-10T18:01:00");
+    ASSERT_TRUE(zovtray::apply_auto_logout(m_kernel, h17, at("2026-03-10T18:01:00")));
+    ASSERT_TRUE(zovtray::answer_log_out(m_kernel, q));
+    const std::vector<std::string> expected = {
+        session("K", "2026-03-10T09:00:00", "2026-03-10T17:00:00"),
+        zovSession("K", at("2026-03-10T16:30:00"), at("2026-03-10T17:00:00")).reverse().to_file_string(),
+    };
+    EXPECT_EQ(expected, lines("HOURS.TSK"));
+    EXPECT_FALSE(m_kernel.current().active());
+    // Asked again: nothing more is written.
+    EXPECT_FALSE(zovtray::answer_log_out(m_kernel, q));
+    EXPECT_EQ(2u, lines("HOURS.TSK").size());
 }
 
 TEST_P(AwayAnswers, log_out_leaves_a_session_begun_since_alone)

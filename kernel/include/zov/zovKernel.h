@@ -40,6 +40,10 @@ public:
     // session's end goes on from that end, or ends there when the end is not
     // in the past.
     bool session(const zovSession& session, zovSinkHours& out);
+    // The same with nothing in its place: the recorded time within the span
+    // (and the running session's part of it) is cancelled. For time that was
+    // recorded while nobody worked.
+    bool cancel(const vu_datetime& from, const vu_datetime& until, zovSinkHours& out);
     // Fills a fresh sheet with its week's sessions and the running one.
     double tsheet(zovTimeSheet& sheet);
 
@@ -60,6 +64,8 @@ private:
     void repair();
     // Logs out at end (already checked), under the lock.
     bool logout_locked(const vu_datetime& end);
+    // Cancels what is recorded in [lo, hi] and appends session, if any.
+    bool correct(const vu_datetime& lo, const vu_datetime& hi, const zovSession* session, zovSinkHours& out);
 
     zovLoginOut m_loginout;
     zovCurrent m_current;
