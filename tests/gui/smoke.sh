@@ -41,7 +41,7 @@ trayer --edge top --align right --widthtype request --height 32 --SetDockType tr
   >"$work/trayer.log" 2>&1 &
 tray_pid=$!
 panel_up() { xwininfo -root -tree | grep -q '"panel" "trayer"'; }
-wait_for 100 panel_up || fail "trayer did not start"
+wait_for 300 panel_up || fail "trayer did not start: $(cat "$work/trayer.log")"
 
 # The icon: a zovtray window embedded in trayer's panel.
 icon_line() {
