@@ -1,6 +1,7 @@
 #include <zov/zovFile.h>
 
 #include "zovFd.h"
+#include "zovLine.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,26 +15,10 @@
 
 std::string zovFile::m_dir;
 
+using zov_detail::is_blank;
+using zov_detail::offer;
+
 namespace {
-
-bool is_blank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Offers the line [begin, end) to the sink unless it is blank or a comment.
-// Returns true when it was offered.
-bool offer(const char* begin, const char* end, std::string& line, zovSink& sink, bool& go_on)
-{
-    const char* p = begin;
-    while (p != end && is_blank(*p))
-        ++p;
-    if (p == end || *p == '%')
-        return false;
-    line.assign(begin, static_cast<std::size_t>(end - begin));
-    go_on = sink(line);
-    return true;
-}
 
 bool write_all(int fd, const std::string& data)
 {

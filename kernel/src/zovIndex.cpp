@@ -1,6 +1,7 @@
 #include "zovIndex.h"
 
 #include "zovFd.h"
+#include "zovLine.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,6 +19,9 @@
 #include <zov/zovSinkHours.h>
 
 namespace zov_detail {
+
+using zov_detail::is_blank;
+using zov_detail::offer;
 
 namespace {
 
@@ -123,27 +127,6 @@ bool block_hash(int fd, const block& b, std::vector<char>& buffer, std::uint64_t
     if (!read_at(fd, buffer.data(), buffer.size(), b.offset))
         return false;
     hash = quick_hash(buffer.data(), buffer.size());
-    return true;
-}
-
-bool is_blank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// The rules of zovFile::read_lines for one line [begin, end) without its line
-// feed: blank, comment and overlong lines are not offered.
-bool offer(const char* begin, const char* end, std::string& line, zovSink& sink, bool& go_on)
-{
-    if (static_cast<std::size_t>(end - begin) > zovFile::max_line)
-        return false;
-    const char* p = begin;
-    while (p != end && is_blank(*p))
-        ++p;
-    if (p == end || *p == '%')
-        return false;
-    line.assign(begin, static_cast<std::size_t>(end - begin));
-    go_on = sink(line);
     return true;
 }
 
