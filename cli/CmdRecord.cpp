@@ -26,7 +26,7 @@ int refuse_or_fail(context& c, const std::string& name)
 {
     if (!zovKernel::is_valid_task_name(name))
         return c.fail(refused, zov::bad_name_message(name));
-    return c.fail(refused, zov::write_failed_message(c.kernel.dir()));
+    return c.change_failed();
 }
 
 }  // namespace
@@ -73,6 +73,11 @@ int cmd_login(context& c, const std::string& task)
     const std::string name = trimmed(task);
     if (!name.empty() && !zovKernel::is_valid_task_name(name))
         return c.fail(refused, zov::bad_name_message(name));
+    // Logging in to another task while one runs changes nothing: say so.
+    const zovCurrent& before = c.kernel.current();
+    if (before.active() && !name.empty() && name != before.task())
+        return c.fail(refused, before.task() + " is running since " + since_text(before.time(), c.now)
+                                   + "; to switch to " + name + ": zov next " + name);
     if (!c.kernel.login(name))
         return refuse_or_fail(c, name.empty() ? c.kernel.current().task() : name);
     return cmd_status(c, format::text);
@@ -91,7 +96,7 @@ int cmd_next(context& c, const std::string& task)
 int cmd_logout(context& c)
 {
     if (!c.kernel.logout())
-        return c.fail(refused, zov::write_failed_message(c.kernel.dir()));
+        return c.change_failed();
     return cmd_status(c, format::text);
 }
 

@@ -11,6 +11,7 @@
 #include <zov/zovKernel.h>
 #include <zov/zovTimeText.h>
 
+#include "Args.h"
 #include "Commands.h"
 #include "Output.h"
 #include "Table.h"
@@ -18,25 +19,6 @@
 namespace zovcli {
 
 namespace {
-
-const char* const time_forms = "use 2026-12-10, 2026-12-10T08:30, 2026-12-10T08:30+01:00 or 08:30";
-
-// FROM and UNTIL of the command line; a date alone as UNTIL takes in its day.
-// A range that ends before it begins is a usage error unless the caller
-// checks the order itself.
-int parse_range(context& c, const std::string& from, const std::string& until, range& r, bool check_order = true)
-{
-    bool date_only = false;
-    if (!zov::parse_time(from, c.now, r.lo))
-        return c.fail(usage, "not a time: \"" + from + "\" (" + time_forms + ")");
-    if (!zov::parse_time(until, c.now, r.hi, &date_only))
-        return c.fail(usage, "not a time: \"" + until + "\" (" + time_forms + ")");
-    if (date_only)
-        r.hi = zov::midnight_after(r.hi, 1);
-    if (check_order && r.hi < r.lo)
-        return c.fail(usage, "the range ends before it begins: " + iso(r.lo) + " to " + iso(r.hi));
-    return ok;
-}
 
 // The key of the day, ISO week or month that begins at `day` (a local midnight).
 std::string bucket_key(const vu_datetime& day, const std::string& by)
@@ -156,7 +138,7 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
 {
     hours_table table;
     table.by = by;
-    if (const int rc = parse_range(c, from, until, table.span))
+    if (const int rc = read_range(c, from, until, table.span))
         return rc;
     const zovCurrent current = c.kernel.current();
     zovSinkHours pieces = c.kernel.hours(table.span.lo, table.span.hi);
@@ -186,7 +168,7 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
 int cmd_sessions(context& c, const std::string& from, const std::string& until, format f)
 {
     range r;
-    if (const int rc = parse_range(c, from, until, r))
+    if (const int rc = read_range(c, from, until, r))
         return rc;
     const std::vector<net_session> sessions = net_sessions(c.kernel.hours(r.lo, r.hi));
     if (!c.kernel.read_ok())
@@ -220,10 +202,8 @@ int cmd_correct(context& c, const std::string& typed, const std::string& from,
     if (!zovKernel::is_valid_task_name(task))
         return c.fail(refused, zov::bad_name_message(task));
     range r;
-    if (const int status = parse_range(c, from, until, r, false))
+    if (const int status = read_range(c, from, until, r))
         return status;
-    if (r.hi < r.lo)
-        return c.fail(refused, "Negative time specified");
     const zovSession session(task, r.lo, r.hi);
     zovSinkHours written;
     if (dry_run) {
@@ -232,7 +212,7 @@ int cmd_correct(context& c, const std::string& typed, const std::string& from,
     } else if (!c.kernel.session(session, written)) {
         if (!c.kernel.read_ok())
             return c.read_failed();
-        return c.fail(refused, zov::write_failed_message(c.kernel.dir()));
+        return c.change_failed();
     }
     std::ostringstream text;
     for (const zovSession& line : written)

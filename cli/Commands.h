@@ -29,6 +29,9 @@ struct context
     // The error for a HOURS.TSK that could not be read to its end: a partial
     // answer would understate the hours.
     int read_failed() const;
+    // The error for a change the kernel refused to make: another program
+    // holding the lock, or the files that could not be written.
+    int change_failed() const;
 };
 
 int cmd_status(context& c, format f);

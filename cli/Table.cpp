@@ -5,8 +5,14 @@
 
 namespace zovcli {
 
-void write_table(std::ostream& out, const hours_table& table, bool csv, bool json)
+void write_table(std::ostream& out, const hours_table& given, bool csv, bool json)
 {
+    // A key whose time was all corrected away shows no "0.00" row; the
+    // total still holds whatever it had.
+    hours_table table = given;
+    table.rows.erase(std::remove_if(table.rows.begin(), table.rows.end(),
+                                    [](const auto& row) { return hours_value(row.second) == 0.0; }),
+                     table.rows.end());
     if (json) {
         nlohmann::json rows = nlohmann::json::array();
         for (const auto& row : table.rows)
@@ -31,6 +37,9 @@ void write_table(std::ostream& out, const hours_table& table, bool csv, bool jso
     for (const auto& row : table.rows)
         out << std::left << std::setw(static_cast<int>(width)) << row.first << "  " << std::right
             << std::setw(8) << hours_text(row.second) << '\n';
+    // The rule sets the sum apart from a key that is itself named "Total".
+    if (!table.rows.empty())
+        out << std::string(width + 10, '-') << '\n';
     out << std::left << std::setw(static_cast<int>(width)) << "Total" << "  " << std::right
         << std::setw(8) << hours_text(table.total) << '\n';
 }

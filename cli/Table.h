@@ -19,7 +19,8 @@ struct hours_table
     double total = 0.0;
 };
 
-// text: one line per key, hours right-aligned with two decimals, then "Total".
+// text: one line per key, hours right-aligned with two decimals, a rule,
+// then "Total". Keys whose hours round to 0.00 are left out.
 void write_table(std::ostream& out, const hours_table& table, bool csv, bool json);
 
 }  // namespace zovcli

@@ -1,7 +1,11 @@
 #include "zovCli.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,6 +13,7 @@
 #include <CLI/CLI.hpp>
 
 #include <zov/zovDataDir.h>
+#include <zov/zovDays.h>
 #include <zov/zovKernel.h>
 
 #include "Commands.h"
@@ -57,6 +62,27 @@ void add_formats(CLI::App* sub, options& o, bool tsv)
     }
 }
 
+// An empty folder that stands for one not made yet, removed at the end.
+std::string empty_folder()
+{
+    std::error_code ec;
+    std::string templ = (std::filesystem::temp_directory_path(ec) / "zov-empty-XXXXXX").string();
+    if (ec || !::mkdtemp(&templ[0]))
+        return std::string();
+    return templ + "/";
+}
+
+struct scratch_guard
+{
+    std::string dir;
+    ~scratch_guard()
+    {
+        std::error_code ec;
+        if (!dir.empty())
+            std::filesystem::remove_all(dir, ec);
+    }
+};
+
 }  // namespace
 
 int context::fail(int status, const std::string& message) const
@@ -68,6 +94,13 @@ int context::fail(int status, const std::string& message) const
 int context::read_failed() const
 {
     return fail(refused, "could not read " + kernel.dir() + "HOURS.TSK");
+}
+
+int context::change_failed() const
+{
+    if (zovKernel::lock_busy())
+        return fail(refused, "another ZOV program is changing the records; try again");
+    return fail(refused, zov::write_failed_message(kernel.dir()));
 }
 
 int run(int argc, char** argv, std::ostream& out, std::ostream& err)
@@ -94,26 +127,27 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     CLI::App* today = app.add_subcommand("today", "today's hours per task");
     add_formats(today, o, false);
     CLI::App* week = app.add_subcommand("week", "the weekly time sheet [YEAR WEEK | DATE]");
-    week->add_option("WHEN", o.when, "YEAR WEEK, or a date in the week (default: this week)")
+    week->add_option("WHEN", o.when, "YEAR WEEK, or a day in the week: 2026-12-10, lastweek, monday, -7d (default: this week)")
         ->expected(0, 2);
     add_formats(week, o, true);
 
     CLI::App* report = app.add_subcommand("report", "net hours from FROM until UNTIL");
-    report->add_option("FROM", o.from, "begin: 2026-12-01, 2026-12-01T08:00[+01:00] or 08:00")->required();
-    report->add_option("UNTIL", o.until, "end; a date alone means the end of that day")->required();
+    report->add_option("FROM", o.from, "begin: 2026-12-01, 2026-12-01T08:00[+01:00], 08:00, yesterday, -3d, "
+                       "or a whole range: thisweek, lastmonth, ...")->required();
+    report->add_option("UNTIL", o.until, "end; a day means the end of that day");
     report->add_option("--by", o.by, "group by task, day, week or month")
         ->check(CLI::IsMember({"task", "day", "week", "month"}));
     add_formats(report, o, false);
 
     CLI::App* sessions = app.add_subcommand("sessions", "the net recorded sessions from FROM until UNTIL");
-    sessions->add_option("FROM", o.from, "begin")->required();
-    sessions->add_option("UNTIL", o.until, "end; a date alone means the end of that day")->required();
+    sessions->add_option("FROM", o.from, "begin, or a whole day or range")->required();
+    sessions->add_option("UNTIL", o.until, "end; a day means the end of that day");
     add_formats(sessions, o, false);
 
     CLI::App* correct = app.add_subcommand("correct", "enter TASK from FROM until UNTIL, cancelling what it overlaps");
     correct->add_option("TASK", o.task, "task name")->required();
-    correct->add_option("FROM", o.from, "begin")->required();
-    correct->add_option("UNTIL", o.until, "end; a date alone means the end of that day")->required();
+    correct->add_option("FROM", o.from, "begin, or a whole day or range")->required();
+    correct->add_option("UNTIL", o.until, "end; a day means the end of that day");
     correct->add_flag("--dry-run", o.dry_run, "print the lines without writing them");
 
     CLI::App* tasks = app.add_subcommand("tasks", "the recent tasks, newest first");
@@ -125,8 +159,19 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
         return code == 0 ? ok : usage;
     }
 
+    // Only a change makes the default folder; a question about a folder that
+    // is not there yet answers from no records at all.
+    const bool changes = app.got_subcommand(login) || app.got_subcommand(next) || app.got_subcommand(logout)
+                         || (app.got_subcommand(correct) && !o.dry_run);
     std::string dir = o.data;
-    if (dir.empty()) {
+    std::string scratch;
+    if (!dir.empty()) {
+        struct stat st;
+        if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            err << "zov: no data folder " << dir << " (--data names a folder that exists)\n";
+            return refused;
+        }
+    } else {
         dir = zov::data_dir();
         if (dir.empty()) {
             err << "zov: no home folder: HOME is not an absolute path and the password database "
@@ -136,10 +181,18 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (dir.back() != '/')
         dir += '/';
-    if (!zov::make_dirs(dir)) {
+    if (o.data.empty() && !changes && ::access(dir.c_str(), F_OK) != 0 && errno == ENOENT) {
+        scratch = empty_folder();
+        if (scratch.empty()) {
+            err << "zov: cannot make a temporary folder: " << std::strerror(errno) << '\n';
+            return refused;
+        }
+        dir = scratch;
+    } else if (!zov::make_dirs(dir)) {
         err << "zov: cannot create the data folder " << dir << ": " << std::strerror(errno) << '\n';
         return refused;
     }
+    const scratch_guard remove_scratch{scratch};
 
     zovKernel kernel(dir);
     context c{out, err, kernel, {}};

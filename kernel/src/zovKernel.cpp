@@ -26,9 +26,11 @@ zovKernel::zovKernel(const std::string& dir)
     zovCurrent::init();
     zovHours::init();
     zovLoginOut::init();
-    // Only a running session can have been left half closed.
+    // Only a running session can have been left half closed. No wait: a
+    // program that holds the lock is changing the files anyway, and every
+    // change repairs first.
     if (m_current.read() && m_current.active()) {
-        zovLock lock(dir, lock_wait_ms);
+        zovLock lock(dir, 0);
         if (lock.held())
             repair();
     }
@@ -46,6 +48,11 @@ std::string zovKernel::dir() const
     return zovFile::get_dir();
 }
 
+bool zovKernel::lock_busy()
+{
+    return zovLock::last_busy();
+}
+
 void zovKernel::set_lock_wait(int milliseconds)
 {
     lock_wait_ms = milliseconds < 0 ? 0 : milliseconds;
@@ -55,10 +62,24 @@ bool zovKernel::is_valid_task_name(const std::string& task)
 {
     if (task.empty() || task[0] == '%')
         return false;
-    for (const char c : task) {
-        const unsigned char u = static_cast<unsigned char>(c);
+    // Blanks beyond ASCII, in UTF-8: a name holding one looks like two words
+    // and cannot be typed back. U+0085, U+00A0, U+1680, U+2000-U+200B,
+    // U+2028, U+2029, U+202F, U+205F, U+3000 and U+FEFF.
+    static const char* const blanks[] = {"\xc2\x85", "\xc2\xa0", "\xe1\x9a\x80", "\xe2\x80\xa8",
+                                         "\xe2\x80\xa9", "\xe2\x80\xaf", "\xe2\x81\x9f",
+                                         "\xe3\x80\x80", "\xef\xbb\xbf"};
+    for (std::size_t i = 0; i < task.size(); ++i) {
+        const unsigned char u = static_cast<unsigned char>(task[i]);
         if (u <= 0x20 || u == 0x7f)
             return false;
+        if (u < 0xc2)
+            continue;
+        if (u == 0xe2 && i + 2 < task.size() && task[i + 1] == '\x80'
+            && static_cast<unsigned char>(task[i + 2]) <= 0x8b)
+            return false;  // U+2000-U+200B
+        for (const char* blank : blanks)
+            if (task.compare(i, std::char_traits<char>::length(blank), blank) == 0)
+                return false;
     }
     return true;
 }

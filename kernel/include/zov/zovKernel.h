@@ -57,6 +57,9 @@ public:
     // How long a change waits for another program's change to the same
     // folder before it gives up (false).
     static void set_lock_wait(int milliseconds);
+    // Whether the last change failed because another program held the lock
+    // for the whole wait, rather than for a file error.
+    static bool lock_busy();
 
 private:
     // Brings CURRENT.TSK in line with what HOURS.TSK and LOGINOUT.TSK show
