@@ -15,7 +15,7 @@ namespace zovcli {
 
 enum status { ok = 0, refused = 1, usage = 2 };
 
-enum class format { text, json, csv, tsv, waybar };
+enum class format { text, json, csv, tsv, waybar, ics };
 
 struct context
 {
@@ -44,6 +44,7 @@ int cmd_week(context& c, const std::vector<std::string>& when, format f);
 int cmd_report(context& c, const std::string& from, const std::string& until, const std::string& by,
                format f);
 int cmd_sessions(context& c, const std::string& from, const std::string& until, format f);
+int cmd_export(context& c, const std::string& dir);
 int cmd_correct(context& c, const std::string& task, const std::string& from,
                 const std::string& until, bool dry_run);
 

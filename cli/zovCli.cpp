@@ -29,12 +29,14 @@ struct options
     bool csv = false;
     bool tsv = false;
     bool waybar = false;
+    bool ics = false;
     bool dry_run = false;
     std::string task;
     std::string from;
     std::string until;
     std::string by = "task";
     std::vector<std::string> when;
+    std::string target;
 };
 
 // The output form asked for; each sub-command offers only its own flags.
@@ -48,6 +50,8 @@ format chosen(const options& o)
         return format::tsv;
     if (o.waybar)
         return format::waybar;
+    if (o.ics)
+        return format::ics;
     return format::text;
 }
 
@@ -143,6 +147,14 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     sessions->add_option("FROM", o.from, "begin, or a whole day or range")->required();
     sessions->add_option("UNTIL", o.until, "end; a day means the end of that day");
     add_formats(sessions, o, false);
+    sessions->add_flag("--ics", o.ics, "an iCalendar file (RFC 5545) for calendar programs")
+        ->excludes("--json")
+        ->excludes("--csv");
+
+    CLI::App* export_ = app.add_subcommand("export", "write the records in another program's format");
+    std::string export_format;
+    export_->add_option("FORMAT", export_format, "timewarrior")->required()->check(CLI::IsMember({"timewarrior"}));
+    export_->add_option("DIR", o.target, "the Timewarrior folder to write (its data/ files)")->required();
 
     CLI::App* correct = app.add_subcommand("correct", "enter TASK from FROM until UNTIL, cancelling what it overlaps");
     correct->add_option("TASK", o.task, "task name")->required();
@@ -215,6 +227,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
         return cmd_report(c, o.from, o.until, o.by, f);
     if (app.got_subcommand(sessions))
         return cmd_sessions(c, o.from, o.until, f);
+    if (app.got_subcommand(export_))
+        return cmd_export(c, o.target);
     if (app.got_subcommand(correct))
         return cmd_correct(c, o.task, o.from, o.until, o.dry_run);
     return cmd_status(c, f);
