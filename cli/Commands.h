@@ -45,6 +45,7 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
                format f);
 int cmd_sessions(context& c, const std::string& from, const std::string& until, format f);
 int cmd_export(context& c, const std::string& dir);
+int cmd_import(context& c, const std::string& source, const std::string& where, bool replace, bool dry_run);
 int cmd_correct(context& c, const std::string& task, const std::string& from,
                 const std::string& until, bool dry_run);
 

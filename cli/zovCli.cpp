@@ -162,6 +162,16 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     correct->add_option("UNTIL", o.until, "end; a day means the end of that day");
     correct->add_flag("--dry-run", o.dry_run, "print the lines without writing them");
 
+    CLI::App* import = app.add_subcommand("import", "add the records of Timewarrior, Watson, GTimeLog, Toggl or Clockify");
+    std::string import_source;
+    bool replace = false;
+    import->add_option("SOURCE", import_source, "timewarrior, watson, gtimelog or csv")
+        ->required()
+        ->check(CLI::IsMember({"timewarrior", "watson", "gtimelog", "csv"}));
+    import->add_option("FROM", o.target, "the folder or file to read (default: where the program keeps it)");
+    import->add_flag("--replace", replace, "correct in what overlaps recorded time, instead of leaving it out");
+    import->add_flag("--dry-run", o.dry_run, "print what would be added, change nothing");
+
     CLI::App* tasks = app.add_subcommand("tasks", "the recent tasks, newest first");
 
     try {
@@ -174,7 +184,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     // Only a change makes the default folder; a question about a folder that
     // is not there yet answers from no records at all.
     const bool changes = app.got_subcommand(login) || app.got_subcommand(next) || app.got_subcommand(logout)
-                         || (app.got_subcommand(correct) && !o.dry_run);
+                         || ((app.got_subcommand(correct) || app.got_subcommand(import)) && !o.dry_run);
     std::string dir = o.data;
     std::string scratch;
     if (!dir.empty()) {
@@ -227,6 +237,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
         return cmd_report(c, o.from, o.until, o.by, f);
     if (app.got_subcommand(sessions))
         return cmd_sessions(c, o.from, o.until, f);
+    if (app.got_subcommand(import))
+        return cmd_import(c, import_source, o.target, replace, o.dry_run);
     if (app.got_subcommand(export_))
         return cmd_export(c, o.target);
     if (app.got_subcommand(correct))

@@ -48,6 +48,11 @@ std::string zovKernel::dir() const
     return zovFile::get_dir();
 }
 
+int zovKernel::wait_ms()
+{
+    return lock_wait_ms;
+}
+
 bool zovKernel::lock_busy()
 {
     return zovLock::last_busy();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <zov/zovCurrent.h>
 #include <zov/zovLoginOut.h>
@@ -8,6 +9,7 @@
 #include <zov/zovSinkHours.h>
 
 class zovTimeSheet;
+struct zovImportPlan;
 
 // The recording cycle over the task files of one data folder. Every call
 // reads the files again: they are the state.
@@ -44,6 +46,11 @@ public:
     // (and the running session's part of it) is cancelled. For time that was
     // recorded while nobody worked.
     bool cancel(const vu_datetime& from, const vu_datetime& until, zovSinkHours& out);
+    // Adds sessions from another program's records, in one append: those
+    // already recorded are skipped (a repeated import adds nothing), those
+    // overlapping recorded time are left out, or with replace corrected in
+    // like a correction. With dry_run only the plan is made.
+    bool import_sessions(const std::vector<zovSession>& sessions, bool replace, bool dry_run, zovImportPlan& plan);
     // Fills a fresh sheet with its week's sessions and the running one.
     double tsheet(zovTimeSheet& sheet);
 
@@ -62,6 +69,8 @@ public:
     static bool lock_busy();
 
 private:
+    // The lock wait that set_lock_wait gave.
+    static int wait_ms();
     // Brings CURRENT.TSK in line with what HOURS.TSK and LOGINOUT.TSK show
     // was already done, after a change was cut short. Runs under the lock.
     void repair();
