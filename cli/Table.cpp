@@ -11,7 +11,9 @@ void write_table(std::ostream& out, const hours_table& given, bool csv, bool jso
     // total still holds whatever it had.
     hours_table table = given;
     table.rows.erase(std::remove_if(table.rows.begin(), table.rows.end(),
-                                    [](const auto& row) { return hours_value(row.second) == 0.0; }),
+                                    [&given](const auto& row) {
+                                        return hours_value(row.second) == 0.0 && row.first != given.running;
+                                    }),
                      table.rows.end());
     if (json) {
         nlohmann::json rows = nlohmann::json::array();
