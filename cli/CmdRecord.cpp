@@ -5,6 +5,7 @@
 #include <zov/zovDays.h>
 #include <zov/zovKernel.h>
 
+#include "Args.h"
 #include "Commands.h"
 #include "Output.h"
 
@@ -68,7 +69,25 @@ int cmd_status(context& c, format f)
     return ok;
 }
 
-int cmd_login(context& c, const std::string& task)
+namespace {
+
+// WHEN of --at, checked against now and the earliest instant it may take;
+// `earliest_name` says what that instant is.
+int read_when(context& c, const std::string& text, const vu_datetime& earliest, const std::string& earliest_name,
+              vu_datetime& when)
+{
+    if (const int rc = read_instant(c, "WHEN", text, when))
+        return rc;
+    if (c.now < when)
+        return c.fail(refused, "WHEN (" + text + ") is after now (" + since_text(c.now, c.now) + ")");
+    if (when < earliest)
+        return c.fail(refused, "WHEN (" + text + ") is before " + earliest_name + " (" + since_text(earliest, c.now) + ")");
+    return ok;
+}
+
+}  // namespace
+
+int cmd_login(context& c, const std::string& task, const std::string& at)
 {
     const std::string name = trimmed(task);
     if (!name.empty() && !zovKernel::is_valid_task_name(name))
@@ -78,24 +97,52 @@ int cmd_login(context& c, const std::string& task)
     if (before.active() && !name.empty() && name != before.task())
         return c.fail(refused, before.task() + " is running since " + since_text(before.time(), c.now)
                                    + "; to switch to " + name + ": zov next " + name);
-    if (!c.kernel.login(name))
+    vu_datetime when;
+    if (!at.empty() && !before.active()) {
+        if (const int rc = read_when(c, at, before.time(), "the last log-out", when))
+            return rc;
+    }
+    if (!c.kernel.login(name, when)) {
+        if (!c.kernel.message().empty())
+            return c.fail(refused, c.kernel.message());
         return refuse_or_fail(c, name.empty() ? c.kernel.current().task() : name);
+    }
     return cmd_status(c, format::text);
 }
 
-int cmd_next(context& c, const std::string& task)
+int cmd_next(context& c, const std::string& task, const std::string& at)
 {
     const std::string name = trimmed(task);
     if (!zovKernel::is_valid_task_name(name))
         return c.fail(refused, zov::bad_name_message(name));
-    if (!c.kernel.next(name))
+    vu_datetime when;
+    if (!at.empty()) {
+        const zovCurrent before = c.kernel.current();
+        if (!before.active())
+            return c.fail(refused, "nothing runs to switch from; to begin " + name + " then: zov login " + name
+                                       + " --at " + at);
+        if (const int rc = read_when(c, at, before.time(), "the running session's begin", when))
+            return rc;
+    }
+    if (!c.kernel.next(name, when)) {
+        if (!c.kernel.message().empty())
+            return c.fail(refused, c.kernel.message());
         return refuse_or_fail(c, name);
+    }
     return cmd_status(c, format::text);
 }
 
-int cmd_logout(context& c)
+int cmd_logout(context& c, const std::string& at)
 {
-    if (!c.kernel.logout())
+    vu_datetime when = c.now;
+    if (!at.empty()) {
+        const zovCurrent before = c.kernel.current();
+        if (before.active()) {
+            if (const int rc = read_when(c, at, before.time(), "the running session's begin", when))
+                return rc;
+        }
+    }
+    if (!c.kernel.logout(when))
         return c.change_failed();
     return cmd_status(c, format::text);
 }

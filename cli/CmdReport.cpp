@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -49,9 +50,11 @@ void add_by_day(const zovSession& piece, const std::string& by, std::map<std::st
     }
 }
 
-// A correction's lines without writing them: the kernel makes the very
-// correction on a copy of the task files, which then goes.
-bool trial_correction(context& c, const zovSession& session, zovSinkHours& written)
+}  // namespace
+
+// A change's lines without writing them: the kernel makes the very change on
+// a copy of the task files, which then goes.
+bool trial_change(context& c, const std::function<bool(zovKernel&, zovSinkHours&)>& change, zovSinkHours& written)
 {
     const std::string dir = c.kernel.dir();
     std::error_code ec;
@@ -66,13 +69,14 @@ bool trial_correction(context& c, const zovSession& session, zovSinkHours& writt
     }
     if (ok) {
         zovKernel trial(copy);
-        ok = trial.session(session, written);
+        ok = change(trial, written);
     }
     zovFile::set_dir(dir);  // the folder is one per process: give it back
     std::filesystem::remove_all(copy, ec);
     return ok;
 }
 
+namespace {
 }  // namespace
 
 int cmd_report(context& c, const std::string& from, const std::string& until, const std::string& by,
@@ -145,7 +149,7 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
 }
 
 int cmd_correct(context& c, const std::string& typed, const std::string& from,
-                const std::string& until, bool dry_run)
+                const std::string& until, bool active, bool dry_run)
 {
     const std::string task = trimmed(typed);
     if (!zovKernel::is_valid_task_name(task))
@@ -154,11 +158,22 @@ int cmd_correct(context& c, const std::string& typed, const std::string& from,
     if (const int status = read_range(c, from, until, r))
         return status;
     const zovSession session(task, r.lo, r.hi);
+    // --active: the task runs on from UNTIL, as the correction dialog's
+    // "Active" has it; with nobody logged in, it is logged in now.
+    auto change = [&](zovKernel& k, zovSinkHours& out) {
+        if (!k.session(session, out))
+            return false;
+        if (!active)
+            return true;
+        if (!k.current().active())
+            return k.login(task);
+        return k.next(task, min(r.hi, c.now));
+    };
     zovSinkHours written;
     if (dry_run) {
-        if (!trial_correction(c, session, written))
+        if (!trial_change(c, change, written))
             return c.fail(refused, "could not try the correction in a copy of " + c.kernel.dir());
-    } else if (!c.kernel.session(session, written)) {
+    } else if (!change(c.kernel, written)) {
         if (!c.kernel.read_ok())
             return c.read_failed();
         return c.change_failed();

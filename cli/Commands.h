@@ -3,6 +3,7 @@
 // whole answer into `out` only once it is complete, and one line per error
 // into `err`.
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include <vu_utils/vu_datetime.h>
 
 class zovKernel;
+class zovSinkHours;
 
 namespace zovcli {
 
@@ -34,10 +36,16 @@ struct context
     int change_failed() const;
 };
 
+// A change's lines without writing them, made on a copy of the task files.
+bool trial_change(context& c, const std::function<bool(zovKernel&, zovSinkHours&)>& change, zovSinkHours& written);
+
 int cmd_status(context& c, format f);
-int cmd_login(context& c, const std::string& task);
-int cmd_next(context& c, const std::string& task);
-int cmd_logout(context& c);
+// `at`: the instant as typed (--at), empty for now.
+int cmd_login(context& c, const std::string& task, const std::string& at);
+int cmd_next(context& c, const std::string& task, const std::string& at);
+int cmd_logout(context& c, const std::string& at);
+int cmd_cancel(context& c, const std::string& from, const std::string& until, bool dry_run);
+int cmd_undo(context& c, bool dry_run);
 int cmd_tasks(context& c);
 int cmd_today(context& c, format f);
 int cmd_week(context& c, const std::vector<std::string>& when, format f);
@@ -47,6 +55,6 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
 int cmd_export(context& c, const std::string& dir);
 int cmd_import(context& c, const std::string& source, const std::string& where, bool replace, bool dry_run);
 int cmd_correct(context& c, const std::string& task, const std::string& from,
-                const std::string& until, bool dry_run);
+                const std::string& until, bool active, bool dry_run);
 
 }  // namespace zovcli

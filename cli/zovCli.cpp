@@ -37,6 +37,8 @@ struct options
     std::string by = "task";
     std::vector<std::string> when;
     std::string target;
+    std::string at;
+    bool active = false;
 };
 
 // The output form asked for; each sub-command offers only its own flags.
@@ -122,11 +124,15 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     status->add_flag("--json", o.json, "JSON for scripts");
     status->add_flag("--waybar", o.waybar, "JSON for a waybar custom module")->excludes("--json");
 
+    const char* at_help = "as of WHEN (9:00, \"10 min ago\", -1h...): not after now, not before the last change";
     CLI::App* login = app.add_subcommand("login", "begin recording, with TASK or the remembered task");
     login->add_option("TASK", o.task, "task name");
+    login->add_option("--at", o.at, at_help);
     CLI::App* next = app.add_subcommand("next", "switch to TASK (remembered when not recording)");
     next->add_option("TASK", o.task, "task name")->required();
+    next->add_option("--at", o.at, at_help);
     CLI::App* logout = app.add_subcommand("logout", "stop recording");
+    logout->add_option("--at", o.at, at_help);
 
     CLI::App* today = app.add_subcommand("today", "today's hours per task");
     add_formats(today, o, false);
@@ -160,7 +166,16 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     correct->add_option("TASK", o.task, "task name")->required();
     correct->add_option("FROM", o.from, "begin, or a whole day or range")->required();
     correct->add_option("UNTIL", o.until, "end; a day means the end of that day");
+    correct->add_flag("--active", o.active, "keep TASK running from UNTIL on");
     correct->add_flag("--dry-run", o.dry_run, "print the lines without writing them");
+
+    CLI::App* cancel = app.add_subcommand("cancel", "take the time from FROM until UNTIL out of the record");
+    cancel->add_option("FROM", o.from, "begin, or a whole day or range")->required();
+    cancel->add_option("UNTIL", o.until, "end; a day means the end of that day");
+    cancel->add_flag("--dry-run", o.dry_run, "print the lines without writing them");
+
+    CLI::App* undo = app.add_subcommand("undo", "take back the last change, made by any program");
+    undo->add_flag("--dry-run", o.dry_run, "say what would be taken back");
 
     CLI::App* import = app.add_subcommand("import", "add the records of Timewarrior, Watson, GTimeLog, Toggl or Clockify");
     std::string import_source;
@@ -184,7 +199,9 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     // Only a change makes the default folder; a question about a folder that
     // is not there yet answers from no records at all.
     const bool changes = app.got_subcommand(login) || app.got_subcommand(next) || app.got_subcommand(logout)
-                         || ((app.got_subcommand(correct) || app.got_subcommand(import)) && !o.dry_run);
+                         || ((app.got_subcommand(correct) || app.got_subcommand(import) || app.got_subcommand(cancel)
+                              || app.got_subcommand(undo))
+                             && !o.dry_run);
     std::string dir = o.data;
     std::string scratch;
     if (!dir.empty()) {
@@ -222,11 +239,15 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     const format f = chosen(o);
 
     if (app.got_subcommand(login))
-        return cmd_login(c, o.task);
+        return cmd_login(c, o.task, o.at);
     if (app.got_subcommand(next))
-        return cmd_next(c, o.task);
+        return cmd_next(c, o.task, o.at);
     if (app.got_subcommand(logout))
-        return cmd_logout(c);
+        return cmd_logout(c, o.at);
+    if (app.got_subcommand(cancel))
+        return cmd_cancel(c, o.from, o.until, o.dry_run);
+    if (app.got_subcommand(undo))
+        return cmd_undo(c, o.dry_run);
     if (app.got_subcommand(tasks))
         return cmd_tasks(c);
     if (app.got_subcommand(today))
@@ -242,7 +263,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     if (app.got_subcommand(export_))
         return cmd_export(c, o.target);
     if (app.got_subcommand(correct))
-        return cmd_correct(c, o.task, o.from, o.until, o.dry_run);
+        return cmd_correct(c, o.task, o.from, o.until, o.active, o.dry_run);
     return cmd_status(c, f);
 }
 

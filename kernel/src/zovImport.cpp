@@ -116,5 +116,9 @@ bool zovKernel::import_sessions(const std::vector<zovSession>& given, bool repla
     }
     if (dry_run || plan.written.empty())
         return true;
-    return hours.write(plan.written);
+    const change_mark before = mark();
+    if (!hours.write(plan.written))
+        return false;
+    record(before, "import of " + std::to_string(plan.added.size() + plan.replaced.size()) + " sessions");
+    return true;
 }

@@ -129,8 +129,9 @@ void zovKernel::repair()
         m_current.write(task, logout_at, false);
 }
 
-bool zovKernel::login(const std::string& task)
+bool zovKernel::login(const std::string& task, const vu_datetime& at)
 {
+    m_message.clear();
     if (!task.empty() && !is_valid_task_name(task))
         return false;
     zovLock lock(dir(), lock_wait_ms);
@@ -141,7 +142,17 @@ bool zovKernel::login(const std::string& task)
     if (m_current.active())
         return true;
     const std::string name = task.empty() ? m_current.task() : task;
-    const vu_datetime now = now_time();
+    vu_datetime now = now_time();
+    if (!at.is_not_a_date_time()) {
+        // Not in the future, and not before the last change: the time since
+        // then may be recorded already.
+        if (now < at)
+            return refuse("A log-in cannot lie after now.");
+        if (at < m_current.time())
+            return refuse("A log-in cannot lie before the last log-out.");
+        now = at;
+    }
+    const change_mark before = mark();
     // The stamp first: a log-in is then never followed by an older "LOGOUT"
     // line, which would read as a log-out cut short.
     if (!m_loginout.login(now))
@@ -150,6 +161,7 @@ bool zovKernel::login(const std::string& task)
         m_loginout.take_back_login(now);
         return false;
     }
+    record(before, "log-in to " + name);
     return true;
 }
 
@@ -174,7 +186,11 @@ bool zovKernel::logout(const vu_datetime& at)
         end = at;
     if (end < m_current.time())
         end = m_current.time();
-    return logout_locked(end);
+    const change_mark before = mark();
+    if (!logout_locked(end))
+        return false;
+    record(before, "log-out at " + end.to_format_string("%H:%M"));
+    return true;
 }
 
 bool zovKernel::logout_locked(const vu_datetime& end)
@@ -196,8 +212,9 @@ bool zovKernel::logout_locked(const vu_datetime& end)
     return true;
 }
 
-bool zovKernel::next(const std::string& task)
+bool zovKernel::next(const std::string& task, const vu_datetime& at)
 {
+    m_message.clear();
     const vu_datetime t1 = now_time();
     if (!is_valid_task_name(task))
         return false;
@@ -206,13 +223,27 @@ bool zovKernel::next(const std::string& task)
         return false;
     repair();
     m_current.read();
-    if (!m_current.active())
-        return m_current.write(task, t1, false);
+    const change_mark before = mark();
+    if (!m_current.active()) {
+        if (!at.is_not_a_date_time())
+            return refuse("Nothing runs to switch from at that time.");
+        if (!m_current.write(task, t1, false))
+            return false;
+        record(before, "choice of " + task + " for the next log-in");
+        return true;
+    }
     if (task == m_current.task())
         return true;
     // The closed session ends where the next begins: nothing lost or counted
     // twice; never before its own begin.
     vu_datetime t2 = now_time();
+    if (!at.is_not_a_date_time()) {
+        if (t2 < at)
+            return refuse("A switch cannot lie after now.");
+        if (at < m_current.time())
+            return refuse("A switch cannot lie before the running session's begin.");
+        t2 = at;
+    }
     if (t2 < m_current.time())
         t2 = m_current.time();
     const zovHours hours;
@@ -223,6 +254,7 @@ bool zovKernel::next(const std::string& task)
         hours.take_back(closed);
         return false;
     }
+    record(before, "switch to " + task);
     return true;
 }
 
@@ -258,6 +290,8 @@ bool zovKernel::correct(const vu_datetime& lo, const vu_datetime& hi, const zovS
     if (!lock.held())
         return false;
     repair();
+    m_current.read();
+    const change_mark before = mark();
     m_hours = zovSinkHours(lo, hi);
     const zovHours hours;
     m_read_ok = hours.read_lines(m_hours) != zovFile::read_status::failed;
@@ -308,6 +342,9 @@ bool zovKernel::correct(const vu_datetime& lo, const vu_datetime& hi, const zovS
     }
     for (const zovSession& line : lines)
         out.push_back(line);
+    const std::string span = lo.to_format_string("%Y-%m-%d %H:%M") + " to " + hi.to_format_string(
+        lo.date() == hi.date() ? "%H:%M" : "%Y-%m-%d %H:%M");
+    record(before, session ? "correction " + session->task() + " " + span : "cancel " + span);
     return true;
 }
 

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include <zov/zovCurrent.h>
+#include <zov/zovJournal.h>
 #include <zov/zovLoginOut.h>
 #include <zov/zovSession.h>
 #include <zov/zovSinkHours.h>
 
 class zovTimeSheet;
 struct zovImportPlan;
+struct zovUndoPlan;
 
 // The recording cycle over the task files of one data folder. Every call
 // reads the files again: they are the state.
@@ -28,8 +30,11 @@ public:
     const zovCurrent& current();
     // Task names are one token: no blank, tab or control character, and no
     // leading "%". Such names are refused (false, nothing written).
-    bool login(const std::string& task);
-    bool next(const std::string& task);
+    // With `at`: as of that instant, which may not lie after now, nor before
+    // the last change of the state (log-in) or the running session's begin
+    // (switch); refused with message() otherwise.
+    bool login(const std::string& task, const vu_datetime& at = vu_datetime());
+    bool next(const std::string& task, const vu_datetime& at = vu_datetime());
     bool logout();
     // Logs out as of the instant at: never later than now, never before the
     // running session's begin. LOGINOUT.TSK records that instant.
@@ -51,6 +56,18 @@ public:
     // overlapping recorded time are left out, or with replace corrected in
     // like a correction. With dry_run only the plan is made.
     bool import_sessions(const std::vector<zovSession>& sessions, bool replace, bool dry_run, zovImportPlan& plan);
+    // The change the next undo takes back ("switch to Review"); empty when
+    // there is none.
+    std::string undo_what() const;
+    // Takes back the last change not taken back yet, by any program: appends
+    // its lines reversed to HOURS.TSK and restores CURRENT.TSK as it was
+    // before, never rewriting; itself recorded, so that the next undo takes
+    // back the change before. Refused (false, message()) when the files no
+    // longer match the record. With dry_run only the plan is made.
+    bool undo(bool dry_run, zovUndoPlan& plan);
+    // Why the last undo was refused.
+    const std::string& message() const { return m_message; }
+
     // Fills a fresh sheet with its week's sessions and the running one.
     double tsheet(zovTimeSheet& sheet);
 
@@ -71,6 +88,17 @@ public:
 private:
     // The lock wait that set_lock_wait gave.
     static int wait_ms();
+    // The files' extent and the state before a change, for its record.
+    struct change_mark
+    {
+        std::int64_t hours = -1;
+        std::int64_t loginout = -1;
+        zovJournal::state state;
+    };
+    change_mark mark() const;
+    // Records the change made since `before` as one entry of JOURNAL.TSK.
+    void record(const change_mark& before, const std::string& what);
+    bool refuse(const std::string& message);
     // Brings CURRENT.TSK in line with what HOURS.TSK and LOGINOUT.TSK show
     // was already done, after a change was cut short. Runs under the lock.
     void repair();
@@ -83,4 +111,5 @@ private:
     zovCurrent m_current;
     zovSinkHours m_hours;
     bool m_read_ok = true;
+    std::string m_message;
 };
