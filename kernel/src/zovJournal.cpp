@@ -101,11 +101,18 @@ bool zovJournal::parse(const std::string& line, entry& e)
 
 bool zovJournal::append(entry& e) const
 {
-    const std::int64_t size = size_of(path());
-    if (size < 0)
+    // One write, not flushed: the change it records is on disk already, and
+    // a record lost or torn in a crash only makes undo refuse (the files no
+    // longer match the newest record), never take back the wrong change.
+    zovFd fd(::open(path().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    if (fd.get() < 0)
         return false;
-    e.id = size;
-    return write_append(line_of(e));
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        return false;
+    e.id = static_cast<std::int64_t>(st.st_size);
+    const std::string line = line_of(e) + "\n";
+    return ::write(fd.get(), line.data(), line.size()) == static_cast<ssize_t>(line.size()) && fd.close();
 }
 
 bool zovJournal::newest_first(const std::function<bool(const entry&)>& each) const
