@@ -10,12 +10,16 @@
 #include <zov/zovDays.h>
 #include <zov/zovFile.h>
 #include <zov/zovHours.h>
+#include <zov/zovImport.h>
+#include <zov/zovJournal.h>
 #include <zov/zovKernel.h>
 #include <zov/zovLoginOut.h>
+#include <zov/zovNetSessions.h>
 #include <zov/zovSession.h>
 #include <zov/zovSink.h>
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
 #include <zov/zovTimeText.h>
+#include <zov/zovUndo.h>
 #include <zov/zovWeekFigures.h>

@@ -5,6 +5,7 @@
 //   start                      construct the kernel (start-up checks)
 //   login TASK | next TASK | logout [AT]
 //   session TASK FROM UNTIL    enter a correction
+//   undo                       take back the last change
 //   hours FROM UNTIL           print "task hours" per task, net over the range
 //
 // Exit status: 0 done, 1 the kernel said false, 2 usage, 3 HOURS.TSK could
@@ -62,6 +63,9 @@ int main(int argc, char** argv)
         ok = kernel.session(zovSession(argv[3], from, until), out);
         if (!ok && !kernel.read_ok())
             return 3;
+    } else if (op == "undo" && argc == 3) {
+        zovUndoPlan plan;
+        ok = kernel.undo(false, plan);
     } else if (op == "hours" && argc == 5) {
         vu_datetime from, until;
         if (!parse(argv[3], from) || !parse(argv[4], until))
