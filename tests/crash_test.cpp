@@ -102,9 +102,8 @@ std::vector<int> calls_on_folder(const TempDir& dir, const step& s, const std::s
 outcome measure(const TempDir& dir)
 {
     outcome o;
-    zovFile::set_dir(dir.path());
     zovSinkHours sink(at(day + "00:00:00"), at(day + "23:59:59"));
-    EXPECT_TRUE(zovHours().read(sink) || read_lines(dir.file("HOURS.TSK")).size() <= 1);
+    EXPECT_TRUE(zovHours(dir.path()).read(sink) || read_lines(dir.file("HOURS.TSK")).size() <= 1);
     for (const zovSession& s : sink) {
         o.net[s.task()] += s.hours();
         o.total += s.hours();

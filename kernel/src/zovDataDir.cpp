@@ -91,6 +91,19 @@ std::string data_dir()
     return trimmed(base) + "/" + zovKernel::kernel_name() + "/";
 }
 
+std::string config_dir()
+{
+    return xdg_base("XDG_CONFIG_HOME", ".config");
+}
+
+std::string settings_file()
+{
+    const std::string base = config_dir();
+    if (base.empty())
+        return base;
+    return trimmed(base) + "/" + zovKernel::kernel_name() + ".conf";
+}
+
 bool make_dirs(const std::string& path)
 {
     struct stat st;

@@ -26,6 +26,15 @@ std::string xdg_base(const char* value, const char* home, const std::string& pas
 // with a trailing separator. Empty when no home folder can be found.
 std::string data_dir();
 
+// The settings folder, $XDG_CONFIG_HOME (by default ~/.config), by the same
+// rule as the data folder, without a trailing separator. Empty when no home
+// folder can be found.
+std::string config_dir();
+
+// The settings file that every program reads: <config folder>/Zovaro.conf.
+// Empty when no home folder can be found.
+std::string settings_file();
+
 // Makes sure the folder exists, creating each missing folder along the path
 // with mode 0700 (working hours are private). False, with errno set, when a
 // folder could not be made or a part of the path is not a folder.
