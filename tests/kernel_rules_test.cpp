@@ -3,6 +3,10 @@
 // each away answer writes. Local wall times, in every test zone.
 
 #include <climits>
+#include <cmath>
+#include <functional>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -440,4 +444,341 @@ TEST_P(AwayAnswers, booking_with_a_daily_log_out_inside_keeps_the_log_out)
     EXPECT_EQ(expected, lines("HOURS.TSK"));
     EXPECT_FALSE(m_kernel.current().active());
     EXPECT_EQ("LOGOUT " + local("2026-03-10T17:00:00"), lines("LOGINOUT.TSK").back());
+}
+
+// The settings file as the toolkit's file configuration writes it: the
+// program's entries come before any group; values it cannot use read as the
+// defaults.
+TEST(Settings, reads_the_entries_the_options_page_writes)
+{
+    struct Case
+    {
+        const char* what;
+        const char* text;
+        long auto_logout;
+        long ask_away;
+        std::int64_t set_at;  // 0: unset
+    };
+    const std::vector<Case> cases = {
+        {"none", "", -61200, 15, 0},
+        {"as written", "AutoLogout=61200\nAskAway=30\nAutoLogoutSet=1765400000\n", 61200, 30, 1765400000},
+        {"switched off", "AutoLogout=-64800\n", -64800, 15, 0},
+        {"blanks around", "  AutoLogout = 61200 \r\n", 61200, 15, 0},
+        {"quoted by the toolkit", "AutoLogout=\" 61200 \"\n", 61200, 15, 0},
+        {"comments", "; a comment\n# another\nAutoLogout=61200\n", 61200, 15, 0},
+        {"a group's entries are not the program's", "[Dialog]\nAutoLogout=61200\n", -61200, 15, 0},
+        {"entries before a group", "AutoLogout=3600\n[Dialog]\nWidth=500\n", 3600, 15, 0},
+        {"beyond a day", "AutoLogout=90000\n", -61200, 15, 0},
+        {"not a number", "AutoLogout=17:00\nAskAway=x\n", -61200, 15, 0},
+        {"trailing junk", "AutoLogout=61200x\n", -61200, 15, 0},
+        {"away out of range", "AskAway=241\n", -61200, 15, 0},
+        {"away off", "AskAway=-20\n", -61200, -20, 0},
+        {"other keys", "Autologout=61200\nAutoLogoutX=1\n", -61200, 15, 0},
+    };
+    for (const Case& c : cases) {
+        const zovSettings s = zovSettings::parse(c.text);
+        EXPECT_EQ(c.auto_logout, s.auto_logout) << c.what;
+        EXPECT_EQ(c.ask_away, s.ask_away) << c.what;
+        EXPECT_EQ(c.set_at, s.auto_logout_set.is_not_a_date_time() ? 0 : s.auto_logout_set.to_time_t()) << c.what;
+    }
+    // A missing file, a folder: the defaults.
+    TempDir dir;
+    EXPECT_EQ(-61200, zovSettings::read(dir.file("missing.conf")).auto_logout);
+    EXPECT_EQ(-61200, zovSettings::read(dir.path()).auto_logout);
+    EXPECT_EQ(-61200, zovSettings::read("").auto_logout);
+}
+
+// A data folder with its own settings file, for the operations' rules.
+class KernelRules : public ::testing::TestWithParam<const char*>
+{
+protected:
+    KernelRules()
+        : m_tz(GetParam()), m_clock("2026-03-10T08:00:00"), m_kernel(m_dir.path(), m_dir.file("Zovaro.conf"))
+    {
+    }
+    void settings(const std::string& text) { zovtest::write_file(m_dir.file("Zovaro.conf"), text); }
+    std::vector<std::string> lines(const char* name) const
+    {
+        std::vector<std::string> out;
+        for (const std::string& line : zovtest::read_lines(m_dir.file(name)))
+            if (!line.empty() && line[0] != '%')
+                out.push_back(line);
+        return out;
+    }
+    std::string state() const { return zovtest::read_file(m_dir.file("CURRENT.TSK")); }
+    static std::string state(const char* task, const char* time, bool active)
+    {
+        return std::string(task) + " " + local(time) + (active ? " ACTIVE\n" : " INACTIVE\n");
+    }
+    static std::string session(const char* task, const char* begin, const char* end)
+    {
+        return zovSession(task, at(begin), at(end)).to_file_string();
+    }
+    // Everything in the folder but the lock, the index and the settings.
+    std::map<std::string, std::string> files() const
+    {
+        std::map<std::string, std::string> all;
+        for (const std::string& name : zovtest::folder_entries(m_dir.path()))
+            if (name[0] != '.' && name != "Zovaro.conf")
+                all[name] = zovtest::read_file(m_dir.file(name));
+        return all;
+    }
+
+    TzGuard m_tz;
+    FixedClock m_clock;
+    TempDir m_dir;
+    zovKernel m_kernel;
+};
+
+INSTANTIATE_TEST_SUITE_P(Zones, KernelRules, ::testing::ValuesIn(zovtest::test_zones), zovtest::zone_name);
+
+// Logged in to Alpha at 08:00 with the daily log-out at 17:00: whatever
+// comes first at 18:00, any change or any reader that reports the running
+// session, finds Alpha closed at 17:00 with its log-out stamped, exactly as if
+// a program had been running then; and then does what it does logged out.
+TEST_P(KernelRules, every_operation_makes_up_a_due_daily_log_out_first)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<bool(zovKernel&)> op;
+        std::string state_after;           // CURRENT.TSK afterwards
+        std::vector<std::string> more;     // HOURS.TSK lines after Alpha's
+        std::vector<std::string> stamps;   // LOGINOUT.TSK lines after the log-out
+    };
+    const std::vector<Case> cases = {
+        {"next", [](zovKernel& k) { return k.next("Beta"); }, state("Beta", "2026-03-10T18:00:00", false), {}, {}},
+        {"login", [](zovKernel& k) { return k.login("Beta"); }, state("Beta", "2026-03-10T18:00:00", true), {},
+         {"LOGIN " + local("2026-03-10T18:00:00")}},
+        {"logout", [](zovKernel& k) { return k.logout(); }, state("Alpha", "2026-03-10T17:00:00", false), {}, {}},
+        {"the due log-out itself", [](zovKernel& k) { return k.apply_due_logout(); },
+         state("Alpha", "2026-03-10T17:00:00", false), {}, {}},
+        {"the state", [](zovKernel& k) { return !k.current().active(); }, state("Alpha", "2026-03-10T17:00:00", false),
+         {}, {}},
+        {"a snapshot",
+         [](zovKernel& k) {
+             const zovSnapshot s = k.snapshot(at("2026-03-10T00:00:00"), at("2026-03-11T00:00:00"));
+             return !s.current.active() && s.hours.begin() != s.hours.end();
+         },
+         state("Alpha", "2026-03-10T17:00:00", false), {}, {}},
+        {"a week",
+         [](zovKernel& k) {
+             zovTimeSheet sheet(at("2026-03-10T12:00:00").to_week_number(), at("2026-03-10T12:00:00").to_year_number());
+             return std::abs(k.tsheet(sheet) - 9.0) < 1e-9;
+         },
+         state("Alpha", "2026-03-10T17:00:00", false), {}, {}},
+        {"a correction",
+         [](zovKernel& k) {
+             zovSinkHours out;
+             return k.session(zovSession("Beta", at("2026-03-10T17:30:00"), at("2026-03-10T17:45:00")), out);
+         },
+         state("Alpha", "2026-03-10T17:00:00", false), {session("Beta", "2026-03-10T17:30:00", "2026-03-10T17:45:00")},
+         {}},
+        {"a correction kept active",
+         [](zovKernel& k) {
+             zovSinkHours out;
+             return k.correct(zovSession("Beta", at("2026-03-10T17:30:00"), at("2026-03-10T18:00:00")), true, out);
+         },
+         state("Beta", "2026-03-10T18:00:00", true), {session("Beta", "2026-03-10T17:30:00", "2026-03-10T18:00:00")},
+         {"LOGIN " + local("2026-03-10T18:00:00")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        m_clock.set("2026-03-10T08:00:00");
+        zovtest::write_file(dir.file("Zovaro.conf"), "AutoLogout=61200\n");
+        zovKernel k(dir.path(), dir.file("Zovaro.conf"));
+        ASSERT_TRUE(k.login("Alpha"));
+        m_clock.set("2026-03-10T18:00:00");
+        EXPECT_TRUE(c.op(k));
+        std::vector<std::string> hours = {session("Alpha", "2026-03-10T08:00:00", "2026-03-10T17:00:00")};
+        hours.insert(hours.end(), c.more.begin(), c.more.end());
+        std::vector<std::string> stamps = {"LOGIN " + local("2026-03-10T08:00:00"),
+                                           "LOGOUT " + local("2026-03-10T17:00:00")};
+        stamps.insert(stamps.end(), c.stamps.begin(), c.stamps.end());
+        std::vector<std::string> written = zovtest::read_lines(dir.file("HOURS.TSK"));
+        written.erase(written.begin());  // the header
+        EXPECT_EQ(hours, written);
+        EXPECT_EQ(stamps, zovtest::read_lines(dir.file("LOGINOUT.TSK")));
+        EXPECT_EQ(c.state_after, zovtest::read_file(dir.file("CURRENT.TSK")));
+    }
+}
+
+// Switched off, or switched on only after the log-out time passed: the
+// session runs on, whatever reads or changes the files.
+TEST_P(KernelRules, a_log_out_that_is_not_due_is_not_made_up)
+{
+    for (const char* text : {"AutoLogout=-61200\n", "AutoLogout=0\n", "",
+                             "AutoLogout=61200\nAutoLogoutSet=" /* set at 17:30 */}) {
+        std::string conf = text;
+        if (conf.find("AutoLogoutSet=") != std::string::npos)
+            conf += std::to_string(at("2026-03-10T17:30:00").to_time_t()) + "\n";
+        TempDir dir;
+        m_clock.set("2026-03-10T08:00:00");
+        zovtest::write_file(dir.file("Zovaro.conf"), conf);
+        zovKernel k(dir.path(), dir.file("Zovaro.conf"));
+        ASSERT_TRUE(k.login("Alpha"));
+        m_clock.set("2026-03-10T18:00:00");
+        EXPECT_TRUE(k.current().active()) << conf;
+        EXPECT_FALSE(k.apply_due_logout()) << conf;
+        EXPECT_EQ(zovKernel::error::none, k.last_error()) << conf;
+        EXPECT_EQ(1u, zovtest::read_lines(dir.file("LOGINOUT.TSK")).size()) << conf;
+    }
+}
+
+// "Close the session that began at T": when another runs, or none, nothing
+// is written and the caller hears so.
+TEST_P(KernelRules, a_log_out_of_a_session_that_no_longer_runs_writes_nothing)
+{
+    ASSERT_TRUE(m_kernel.login("Alpha"));
+    m_clock.set("2026-03-10T12:30:00");
+    ASSERT_TRUE(m_kernel.next("Beta"));  // another program, say
+    const auto before = files();
+    EXPECT_FALSE(m_kernel.logout(at("2026-03-10T12:03:00"), at("2026-03-10T08:00:00")));
+    EXPECT_EQ(zovKernel::error::changed, m_kernel.last_error());
+    EXPECT_EQ(before, files());
+    ASSERT_TRUE(m_kernel.logout());
+    EXPECT_FALSE(m_kernel.logout(at("2026-03-10T12:30:00"), at("2026-03-10T12:30:00")));
+    EXPECT_EQ(zovKernel::error::changed, m_kernel.last_error());
+}
+
+// A correction ends at the latest now and lies within the dates the files
+// can hold; anything else is refused with the bound named, and nothing is
+// written.
+TEST_P(KernelRules, a_correction_outside_its_bounds_is_refused_and_writes_nothing)
+{
+    ASSERT_TRUE(m_kernel.login("Alpha"));
+    m_clock.set("2026-03-10T14:30:00");
+    const auto before = files();
+    struct Case
+    {
+        const char* what;
+        vu_datetime from;
+        vu_datetime until;
+        bool keep_active;
+        const char* names;  // a part of the message
+    };
+    vu_datetime year_10000, year_0;
+    year_10000.set_time_t(253402300800LL + 86400);  // 10000-01-02
+    year_0.set_time_t(-62167219200LL);              // 0000-01-01
+    const std::vector<Case> cases = {
+        {"into the next hour", at("2026-03-10T14:00:00"), at("2026-03-10T15:00:00"), false, "at the latest now"},
+        {"one second after now", at("2026-03-10T14:00:00"), at("2026-03-10T14:30:01"), false, "at the latest now"},
+        {"kept active, still not past now", at("2026-03-10T14:00:00"), at("2026-03-10T15:00:00"), true,
+         "at the latest now"},
+        {"year 9999", at("9999-12-30T00:00:00"), at("9999-12-30T01:00:00"), false, "at the latest now"},
+        {"year 10000", at("2026-03-10T14:00:00"), year_10000, false, "0000-01-02 and 9999-12-30"},
+        {"year 0", year_0, at("2026-03-10T14:00:00"), false, "0000-01-02 and 9999-12-30"},
+    };
+    for (const Case& c : cases) {
+        zovSinkHours out;
+        EXPECT_FALSE(m_kernel.correct(zovSession("Meeting", c.from, c.until), c.keep_active, out)) << c.what;
+        EXPECT_EQ(zovKernel::error::bad_range, m_kernel.last_error()) << c.what;
+        EXPECT_NE(std::string::npos, m_kernel.message().find(c.names)) << c.what << ": " << m_kernel.message();
+        EXPECT_TRUE(out.begin() == out.end()) << c.what;
+        EXPECT_EQ(before, files()) << c.what;
+    }
+    zovSinkHours out;
+    EXPECT_FALSE(m_kernel.cancel(at("2026-03-10T14:00:00"), at("2026-03-10T15:00:00"), out));
+    EXPECT_EQ(before, files());
+    // Up to now exactly: accepted.
+    EXPECT_TRUE(m_kernel.session(zovSession("Meeting", at("2026-03-10T14:00:00"), at("2026-03-10T14:30:00")), out));
+}
+
+// At 14:30 a meeting entered for 14:00-14:30 that went on: the log-in at
+// 14:35 must not count 14:35-15:00 twice. Now it cannot even be entered
+// past now; entered up to now it ends the running session there.
+TEST_P(KernelRules, a_correction_up_to_now_then_a_log_in_counts_nothing_twice)
+{
+    ASSERT_TRUE(m_kernel.login("Alpha"));
+    m_clock.set("2026-03-10T14:30:00");
+    zovSinkHours out;
+    ASSERT_FALSE(m_kernel.session(zovSession("Meeting", at("2026-03-10T14:00:00"), at("2026-03-10T15:00:00")), out));
+    ASSERT_TRUE(m_kernel.session(zovSession("Meeting", at("2026-03-10T14:00:00"), at("2026-03-10T14:30:00")), out));
+    m_clock.set("2026-03-10T14:35:00");
+    ASSERT_TRUE(m_kernel.login("Alpha"));
+    m_clock.set("2026-03-10T15:00:00");
+    ASSERT_TRUE(m_kernel.logout());
+    const zovSnapshot day = m_kernel.snapshot(at("2026-03-10T00:00:00"), at("2026-03-11T00:00:00"));
+    std::map<std::string, double> net;
+    for (const zovSession& s : day.hours)
+        net[s.task()] += s.hours();
+    EXPECT_NEAR(6.0 + 25.0 / 60.0, net["Alpha"], 1e-9);
+    EXPECT_NEAR(0.5, net["Meeting"], 1e-9);
+    zovtest::expect_recorded_at_most_once(m_dir.file("HOURS.TSK"));
+}
+
+// "Active": one call records the session and leaves its task running.
+TEST_P(KernelRules, a_correction_kept_active_leaves_its_task_running)
+{
+    struct Case
+    {
+        const char* what;
+        const char* running;  // "": logged out; else the task running since 08:00
+        std::vector<std::string> lines;
+        std::string state;
+        std::vector<std::string> stamps;  // after the first LOGIN/LOGOUT pair
+    };
+    const std::vector<Case> cases = {
+        {"another task ran", "Alpha",
+         {zovSession("Alpha", at("2026-03-10T10:07:00"), at("2026-03-10T09:00:00")).to_file_string(),
+          session("Beta", "2026-03-10T09:00:00", "2026-03-10T10:07:00"),
+          session("Alpha", "2026-03-10T08:00:00", "2026-03-10T10:07:00")},
+         state("Beta", "2026-03-10T10:07:00", true), {}},
+        {"the same task ran", "Beta",
+         {zovSession("Beta", at("2026-03-10T10:07:00"), at("2026-03-10T09:00:00")).to_file_string(),
+          session("Beta", "2026-03-10T09:00:00", "2026-03-10T10:07:00"),
+          session("Beta", "2026-03-10T08:00:00", "2026-03-10T10:07:00")},
+         state("Beta", "2026-03-10T10:07:00", true), {}},
+        {"logged out", "",
+         {session("Beta", "2026-03-10T09:00:00", "2026-03-10T10:07:00")},
+         state("Beta", "2026-03-10T10:07:42", true), {"LOGIN " + local("2026-03-10T10:07:42")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        zovKernel k(dir.path(), "");
+        m_clock.set("2026-03-10T08:00:00");
+        std::vector<std::string> stamps;
+        if (*c.running) {
+            ASSERT_TRUE(k.login(c.running));
+            stamps.push_back("LOGIN " + local("2026-03-10T08:00:00"));
+        }
+        m_clock.set("2026-03-10T10:07:42");
+        zovSinkHours out;
+        ASSERT_TRUE(k.correct(zovSession("Beta", at("2026-03-10T09:00:00"), at("2026-03-10T10:07:00")), true, out));
+        std::vector<std::string> hours = zovtest::read_lines(dir.file("HOURS.TSK"));
+        hours.erase(hours.begin());
+        EXPECT_EQ(c.lines, hours);
+        EXPECT_EQ(c.state, zovtest::read_file(dir.file("CURRENT.TSK")));
+        stamps.insert(stamps.end(), c.stamps.begin(), c.stamps.end());
+        EXPECT_EQ(stamps, zovtest::read_lines(dir.file("LOGINOUT.TSK")));
+    }
+}
+
+// The data folder belongs to the kernel: two on two folders in one process
+// never write into each other's files.
+TEST_P(KernelRules, two_kernels_on_two_folders_in_one_process)
+{
+    TempDir other;
+    zovKernel second(other.path(), "");
+    ASSERT_TRUE(m_kernel.login("Alpha"));
+    ASSERT_TRUE(second.login("Beta"));
+    m_clock.set("2026-03-10T09:00:00");
+    ASSERT_TRUE(m_kernel.logout());
+    EXPECT_EQ(m_dir.path(), m_kernel.dir());
+    EXPECT_EQ(other.path(), second.dir());
+    EXPECT_EQ(std::vector<std::string>{session("Alpha", "2026-03-10T08:00:00", "2026-03-10T09:00:00")},
+              lines("HOURS.TSK"));
+    EXPECT_EQ(std::vector<std::string>{"% task hours t1 t2"}, zovtest::read_lines(other.file("HOURS.TSK")));
+    EXPECT_TRUE(second.current().active());
+    EXPECT_EQ("Beta", second.current().task());
+    EXPECT_FALSE(m_kernel.current().active());
+    // A dry run writes nothing, in either folder.
+    const auto before = files();
+    zovSinkHours out;
+    ASSERT_TRUE(m_kernel.correct(zovSession("Gamma", at("2026-03-10T08:30:00"), at("2026-03-10T09:00:00")), false,
+                                 out, true));
+    EXPECT_EQ(2, std::distance(out.begin(), out.end()));
+    EXPECT_EQ(before, files());
 }
