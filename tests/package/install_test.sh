@@ -24,14 +24,14 @@ done
 shopt -s nullglob
 debs=("$src"/zov_*.deb)
 devs=("$src"/zov-dev_*.deb)
-[ "${#debs[@]}" -eq 1 ] && [ "${#devs[@]}" -eq 1 ] ||
+(( ${#debs[@]} == 1 && ${#devs[@]} == 1 )) ||
   fail "expected one zov_*.deb and one zov-dev_*.deb in $src (make package)"
 deb=${debs[0]}
 dev=${devs[0]}
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 app_id=$(sed -n 's/^Icon=//p' "$build/packaging/"*.desktop)
-[ -n "$version" ] && [ -n "$app_id" ] || fail "no version or app id in $build"
+[[ -n $version && -n $app_id ]] || fail "no version or app id in $build"
 commit=""
 if git -C "$src" rev-parse --git-dir >/dev/null 2>&1; then
   commit=$(git -C "$src" rev-parse --short=10 HEAD)
