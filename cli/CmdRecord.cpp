@@ -23,22 +23,17 @@ std::string since_text(const vu_datetime& t, const vu_datetime& now)
     return t.to_format_string("%Y-%m-%d %H:%M");
 }
 
-int refuse_or_fail(context& c, const std::string& name)
-{
-    if (!zovKernel::is_valid_task_name(name))
-        return c.fail(refused, zov::bad_name_message(name));
-    return c.change_failed();
-}
-
 }  // namespace
 
 int cmd_status(context& c, format f)
 {
-    const zovCurrent current = c.kernel.current();  // a copy: hours() reads again
     const zov::day_range today = zov::today_range(c.now);
-    const zov::day_total total = zov::today_total(c.kernel.hours(today.lo, today.hi), current, c.now);
-    if (!c.kernel.read_ok())
+    // State and log of one moment, after a due daily log-out.
+    const zovSnapshot snap = c.kernel.snapshot(today.lo, today.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const zovCurrent& current = snap.current;
+    const zov::day_total total = zov::today_total(snap.hours, current, c.now);
     const double running = zov::running_hours(current, c.now);
     std::ostringstream text;
     if (f == format::json) {
@@ -102,11 +97,8 @@ int cmd_login(context& c, const std::string& task, const std::string& at)
         if (const int rc = read_when(c, at, before.time(), "the last log-out", when))
             return rc;
     }
-    if (!c.kernel.login(name, when)) {
-        if (!c.kernel.message().empty())
-            return c.fail(refused, c.kernel.message());
-        return refuse_or_fail(c, name.empty() ? c.kernel.current().task() : name);
-    }
+    if (!c.kernel.login(name, when))
+        return c.change_failed();
     return cmd_status(c, format::text);
 }
 
@@ -124,25 +116,28 @@ int cmd_next(context& c, const std::string& task, const std::string& at)
         if (const int rc = read_when(c, at, before.time(), "the running session's begin", when))
             return rc;
     }
-    if (!c.kernel.next(name, when)) {
-        if (!c.kernel.message().empty())
-            return c.fail(refused, c.kernel.message());
-        return refuse_or_fail(c, name);
-    }
+    if (!c.kernel.next(name, when))
+        return c.change_failed();
     return cmd_status(c, format::text);
 }
 
 int cmd_logout(context& c, const std::string& at)
 {
-    vu_datetime when = c.now;
-    if (!at.empty()) {
+    bool done = true;
+    if (at.empty()) {
+        done = c.kernel.logout();
+    } else {
         const zovCurrent before = c.kernel.current();
+        vu_datetime when;
         if (before.active()) {
             if (const int rc = read_when(c, at, before.time(), "the running session's begin", when))
                 return rc;
+            // The very session seen here, or none: another program may have
+            // switched in between.
+            done = c.kernel.logout(when, before.time());
         }
     }
-    if (!c.kernel.logout(when))
+    if (!done)
         return c.change_failed();
     return cmd_status(c, format::text);
 }
@@ -150,9 +145,10 @@ int cmd_logout(context& c, const std::string& at)
 int cmd_tasks(context& c)
 {
     const zov::day_range range = zov::recent_range(c.now);
-    const std::vector<std::string> names = zov::recent_tasks(c.kernel.hours(range.lo, range.hi));
-    if (!c.kernel.read_ok())
+    const zovSnapshot snap = c.kernel.snapshot(range.lo, range.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const std::vector<std::string> names = zov::recent_tasks(snap.hours);
     std::ostringstream text;
     for (const std::string& name : names)
         text << name << '\n';

@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <functional>
 #include <map>
 #include <sstream>
 
@@ -52,33 +50,6 @@ void add_by_day(const zovSession& piece, const std::string& by, std::map<std::st
 
 }  // namespace
 
-// A change's lines without writing them: the kernel makes the very change on
-// a copy of the task files, which then goes.
-bool trial_change(context& c, const std::function<bool(zovKernel&, zovSinkHours&)>& change, zovSinkHours& written)
-{
-    const std::string dir = c.kernel.dir();
-    std::error_code ec;
-    std::string templ = (std::filesystem::temp_directory_path(ec) / "zov-dry-run-XXXXXX").string();
-    if (ec || !::mkdtemp(&templ[0]))
-        return false;
-    const std::string copy = templ + "/";
-    bool ok = true;
-    for (const char* name : {"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}) {
-        if (std::filesystem::exists(dir + name, ec))
-            ok = ok && std::filesystem::copy_file(dir + name, copy + name, ec);
-    }
-    if (ok) {
-        zovKernel trial(copy);
-        ok = change(trial, written);
-    }
-    zovFile::set_dir(dir);  // the folder is one per process: give it back
-    std::filesystem::remove_all(copy, ec);
-    return ok;
-}
-
-namespace {
-}  // namespace
-
 int cmd_report(context& c, const std::string& from, const std::string& until, const std::string& by,
                format f)
 {
@@ -86,10 +57,12 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
     table.by = by;
     if (const int rc = read_range(c, from, until, table.span))
         return rc;
-    const zovCurrent current = c.kernel.current();
-    zovSinkHours pieces = c.kernel.hours(table.span.lo, table.span.hi);
-    if (!c.kernel.read_ok())
+    // State and log of one moment, after a due daily log-out.
+    zovSnapshot snap = c.kernel.snapshot(table.span.lo, table.span.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const zovCurrent& current = snap.current;
+    zovSinkHours& pieces = snap.hours;
     // The running session counts up to now, as in the week sheet; a clock set
     // back below its begin counts nothing.
     zovSession running;
@@ -119,9 +92,10 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
     range r;
     if (const int rc = read_range(c, from, until, r))
         return rc;
-    const std::vector<zov::net_session> sessions = zov::net_sessions(c.kernel.hours(r.lo, r.hi));
-    if (!c.kernel.read_ok())
+    const zovSnapshot snap = c.kernel.snapshot(r.lo, r.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const std::vector<zov::net_session> sessions = zov::net_sessions(snap.hours);
     if (f == format::ics) {
         c.out << ics_calendar(sessions) << std::flush;
         return ok;
@@ -159,25 +133,11 @@ int cmd_correct(context& c, const std::string& typed, const std::string& from,
         return status;
     const zovSession session(task, r.lo, r.hi);
     // --active: the task runs on from UNTIL, as the correction dialog's
-    // "Active" has it; with nobody logged in, it is logged in now.
-    auto change = [&](zovKernel& k, zovSinkHours& out) {
-        if (!k.session(session, out))
-            return false;
-        if (!active)
-            return true;
-        if (!k.current().active())
-            return k.login(task);
-        return k.next(task, min(r.hi, c.now));
-    };
+    // "Active" has it.
     zovSinkHours written;
-    if (dry_run) {
-        if (!trial_change(c, change, written))
-            return c.fail(refused, "could not try the correction in a copy of " + c.kernel.dir());
-    } else if (!change(c.kernel, written)) {
-        if (!c.kernel.read_ok())
-            return c.read_failed();
+    // A dry run is the same call, which then writes nothing.
+    if (!c.kernel.correct(session, active, written, dry_run))
         return c.change_failed();
-    }
     std::ostringstream text;
     for (const zovSession& line : written)
         text << line.to_file_string() << '\n';

@@ -25,15 +25,8 @@ int cmd_cancel(context& c, const std::string& from, const std::string& until, bo
     if (const int status = read_range(c, from, until, r))
         return status;
     zovSinkHours written;
-    auto change = [&](zovKernel& k, zovSinkHours& out) { return k.cancel(r.lo, r.hi, out); };
-    if (dry_run) {
-        if (!trial_change(c, change, written))
-            return c.fail(refused, "could not try the cancel in a copy of " + c.kernel.dir());
-    } else if (!change(c.kernel, written)) {
-        if (!c.kernel.read_ok())
-            return c.read_failed();
+    if (!c.kernel.cancel(r.lo, r.hi, written, dry_run))
         return c.change_failed();
-    }
     std::ostringstream text;
     for (const zovSession& line : written)
         text << line.to_file_string() << '\n';
@@ -44,11 +37,8 @@ int cmd_cancel(context& c, const std::string& from, const std::string& until, bo
 int cmd_undo(context& c, bool dry_run)
 {
     zovUndoPlan plan;
-    if (!c.kernel.undo(dry_run, plan)) {
-        if (!c.kernel.message().empty())
-            return c.fail(refused, c.kernel.message());
+    if (!c.kernel.undo(dry_run, plan))
         return c.change_failed();
-    }
     std::ostringstream text;
     text << (dry_run ? "would undo " : "undid ") << plan.what << '\n';
     for (const zovSession& line : plan.lines)

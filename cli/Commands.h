@@ -3,7 +3,6 @@
 // whole answer into `out` only once it is complete, and one line per error
 // into `err`.
 
-#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -35,9 +34,6 @@ struct context
     // holding the lock, or the files that could not be written.
     int change_failed() const;
 };
-
-// A change's lines without writing them, made on a copy of the task files.
-bool trial_change(context& c, const std::function<bool(zovKernel&, zovSinkHours&)>& change, zovSinkHours& written);
 
 int cmd_status(context& c, format f);
 // `at`: the instant as typed (--at), empty for now.

@@ -15,6 +15,7 @@
 #include <zov/zovDataDir.h>
 #include <zov/zovDays.h>
 #include <zov/zovKernel.h>
+#include <zov/zovVersion.h>
 
 #include "Commands.h"
 
@@ -104,8 +105,10 @@ int context::read_failed() const
 
 int context::change_failed() const
 {
-    if (zovKernel::lock_busy())
+    if (kernel.last_error() == zovKernel::error::busy)
         return fail(refused, "another ZOV program is changing the records; try again");
+    if (!kernel.message().empty())
+        return fail(refused, kernel.message());
     return fail(refused, zov::write_failed_message(kernel.dir()));
 }
 
@@ -116,6 +119,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     app.fallthrough();
     app.require_subcommand(0, 1);
     app.add_option("--data", o.data, "data folder (default: $XDG_DATA_HOME/Zovaro)");
+    app.set_version_flag("--version", std::string("zov ") + zov::version_text(),
+                         "print the version and exit");
     app.failure_message([](const CLI::App*, const CLI::Error& e) {
         return std::string("zov: ") + e.what() + " (see zov --help)\n";
     });

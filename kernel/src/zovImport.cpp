@@ -6,6 +6,7 @@
 #include <set>
 #include <tuple>
 
+#include <zov/zovDays.h>
 #include <zov/zovHours.h>
 #include <zov/zovImport.h>
 #include <zov/zovNetSessions.h>
@@ -13,6 +14,13 @@
 #include "zovLock.h"
 
 namespace {
+
+vu_datetime now_time()
+{
+    vu_datetime now;
+    now.set_local_time();
+    return now;
+}
 
 struct span
 {
@@ -58,12 +66,16 @@ bool zovKernel::import_sessions(const std::vector<zovSession>& given, bool repla
     std::stable_sort(sessions.begin(), sessions.end(),
                      [](const zovSession& a, const zovSession& b) { return a.tbeg() < b.tbeg(); });
 
-    zovLock lock(dir(), dry_run ? 0 : wait_ms());
-    if (!dry_run && !lock.held())
+    m_error = error::none;
+    zovLock lock(m_dir, wait_ms());
+    if (!lock.held())
+        return fail(error::busy, "Another program is changing the task files; try again.");
+    repair();
+    if (!ready())
         return false;
-    if (lock.held())
-        repair();
-    m_current.read();
+    bool done = false;
+    if (!dry_run && !make_up_logout(now_time(), done))
+        return false;
     if (sessions.empty())
         return true;
 
@@ -71,10 +83,10 @@ bool zovKernel::import_sessions(const std::vector<zovSession>& given, bool repla
     for (const zovSession& s : sessions)
         hi = max(hi, s.tend());
     m_hours = zovSinkHours(lo, hi);
-    const zovHours hours;
+    const zovHours hours(m_dir);
     m_read_ok = hours.read_lines(m_hours, lo, hi) != zovFile::read_status::failed;
     if (!m_read_ok)
-        return false;
+        return fail(error::unreadable, "could not read " + m_dir + "HOURS.TSK");
     const std::vector<zov::net_session> net = zov::net_sessions(m_hours);
     std::set<std::tuple<std::string, std::int64_t, std::int64_t>> recorded;
     for (const zov::net_session& s : net)
@@ -118,7 +130,7 @@ bool zovKernel::import_sessions(const std::vector<zovSession>& given, bool repla
         return true;
     const change_mark before = mark();
     if (!hours.write(plan.written))
-        return false;
+        return fail(error::unwritable, zov::write_failed_message(m_dir));
     record(before, "import of " + std::to_string(plan.added.size() + plan.replaced.size()) + " sessions");
     return true;
 }

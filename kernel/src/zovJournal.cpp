@@ -11,7 +11,7 @@
 
 #include "zovFd.h"
 
-zovJournal::zovJournal(const std::string&) : zovFile("JOURNAL.TSK") {}
+zovJournal::zovJournal(const std::string& dir) : zovFile(dir, "JOURNAL.TSK") {}
 
 std::int64_t zovJournal::size_of(const std::string& path)
 {

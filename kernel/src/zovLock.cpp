@@ -6,20 +6,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace {
-
-bool busy = false;
-
-}  // namespace
-
-bool zovLock::last_busy()
-{
-    return busy;
-}
-
 zovLock::zovLock(const std::string& dir, int wait_ms) : m_fd(-1)
 {
-    busy = false;
     const std::string path = (dir.empty() ? std::string("./") : dir) + file_name;
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -33,10 +21,8 @@ zovLock::zovLock(const std::string& dir, int wait_ms) : m_fd(-1)
             m_fd = fd;
             return;
         }
-        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= wait_ms) {
-            busy = errno == EWOULDBLOCK;
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= wait_ms)
             break;
-        }
         const timespec pause{0, step_ms * 1000000L};
         ::nanosleep(&pause, nullptr);
     }

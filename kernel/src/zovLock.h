@@ -16,9 +16,6 @@ public:
     zovLock& operator=(const zovLock&) = delete;
 
     bool held() const { return m_fd >= 0; }
-    // Whether the last lock taken in this process was given up because
-    // another process held it all the wait long.
-    static bool last_busy();
 
     static constexpr const char* file_name = ".lock";
 
