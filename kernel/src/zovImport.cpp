@@ -131,6 +131,7 @@ bool zovKernel::import_sessions(const std::vector<zovSession>& given, bool repla
     const change_mark before = mark();
     if (!hours.write(plan.written))
         return fail(error::unwritable, zov::write_failed_message(m_dir));
-    record(before, "import of " + std::to_string(plan.added.size() + plan.replaced.size()) + " sessions");
+    const std::size_t n = plan.added.size() + plan.replaced.size();
+    record(before, "import of " + std::to_string(n) + (n == 1 ? " session" : " sessions"));
     return true;
 }
