@@ -80,6 +80,8 @@ TEST_P(Change, ExplicitTimes)
         {"log-in before the last log-out", {"login", "Zeta", "--at", "07:00"}, false, 1, "", "",
          "WHEN (07:00) is before the last log-out ("},
         {"not a time", {"logout", "--at", "soon"}, true, 1, "", "", "WHEN \"soon\" is not a time"},
+        {"switch while nothing runs", {"next", "Zeta", "--at", "9:00"}, false, 1, "", "",
+         "nothing runs to switch from; to begin Zeta then: zov login Zeta --at 9:00"},
     };
     for (const at_row& r : rows) {
         SetUp();
