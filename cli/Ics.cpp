@@ -36,8 +36,12 @@ std::string folded(const std::string& line)
     std::size_t limit = 75;
     while (line.size() - start > limit) {
         std::size_t cut = start + limit;
-        while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80)
+        // A UTF-8 sequence has at most three continuation bytes; more in a
+        // row are no UTF-8, and are cut where the octets end.
+        while (cut > start + limit - 3 && (static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80)
             --cut;
+        if ((static_cast<unsigned char>(line[cut]) & 0xc0) == 0x80)
+            cut = start + limit;
         out += line.substr(start, cut - start) + "\r\n ";
         start = cut;
         limit = 74;  // the leading blank counts

@@ -112,6 +112,19 @@ TEST_P(Exchange, CalendarReadsBackInAnIndependentParser)
     EXPECT_EQ(std::unique(uids.begin(), uids.end()), uids.end()) << "UIDs repeat";
 }
 
+// A name that is no UTF-8 at all (bytes a task name may hold) is still
+// folded within 75 octets, and the export ends.
+TEST_P(Exchange, CalendarFoldsBytesThatAreNotUtf8)
+{
+    add_lines(line(std::string(100, '\x80'), "2026-12-07T09:00:00", "2026-12-07T10:00:00"));
+    const zov_result ics = zov({"sessions", "2026-12-07", "--ics"});
+    ASSERT_EQ(ics.status, 0) << ics.err;
+    std::size_t lines = 0;
+    for (std::size_t pos = 0, end; (end = ics.out.find("\r\n", pos)) != std::string::npos; pos = end + 2, ++lines)
+        EXPECT_LE(end - pos, 75u);
+    EXPECT_EQ(lines, 13u);
+}
+
 // The export is a Timewarrior database that Timewarrior reads: its intervals
 // are zov's sessions after corrections.
 TEST_P(Exchange, ExportIsReadByTimewarrior)
