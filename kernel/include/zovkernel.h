@@ -12,10 +12,12 @@
 #include <zov/zovHours.h>
 #include <zov/zovKernel.h>
 #include <zov/zovLoginOut.h>
+#include <zov/zovNetSessions.h>
 #include <zov/zovSession.h>
 #include <zov/zovSink.h>
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
+#include <zov/zovTimeline.h>
 #include <zov/zovTimeText.h>
 #include <zov/zovWeekFigures.h>
