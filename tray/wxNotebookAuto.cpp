@@ -1,5 +1,7 @@
 #include "wxNotebookAuto.h"
 
+#include "zovWeekControls.h"
+
 wxNotebookAuto::wxNotebookAuto(wxWindow* parent, wxWindowID id, const wxPoint& pos,
                                const wxSize& size, long style, const wxString& name)
     : wxNotebook(parent, id, pos, size, style, name)
@@ -18,6 +20,11 @@ void wxNotebookAuto::OnPageChanged(wxBookCtrlEvent& event)
     if (old_page != wxNOT_FOUND && old_page != new_page && old_page < pages)
         if (auto* page = dynamic_cast<wxNotebookAutoPage*>(GetPage(old_page)))
             page->PageShown(false);
+    // Pages that show a week show the same one: it goes with the user.
+    if (old_page != wxNOT_FOUND && new_page != wxNOT_FOUND && old_page != new_page && old_page < pages)
+        if (auto* from = dynamic_cast<zovWeekPage*>(GetPage(old_page)))
+            if (auto* to = dynamic_cast<zovWeekPage*>(GetPage(new_page)))
+                to->SetChosenWeek(from->GetChosenWeek());
     if (new_page != wxNOT_FOUND && new_page != old_page)
         if (auto* page = dynamic_cast<wxNotebookAutoPage*>(GetPage(new_page)))
             page->PageShown(true);
