@@ -10,7 +10,7 @@ common="build-essential cmake pkg-config libwxgtk3.2-dev libgtk-3-dev libx11-dev
 case "${1:-test}" in
   run)   pkgs="$common" ;;
   test)  pkgs="$common libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime dbus-daemon haskell-status-notifier-item-utils python3 python3-gi libglib2.0-bin weston python3-dbusmock librsvg2-bin" ;;
-  bench) pkgs="$common libbenchmark-dev timewarrior hyperfine" ;;
+  bench) pkgs="$common libbenchmark-dev timewarrior hyperfine xvfb xauth" ;;
   *) echo "usage: $0 run|test|bench" >&2; exit 2 ;;
 esac
 

@@ -1,6 +1,7 @@
 #include "TimelinePanel.h"
 
 #include <wx/sizer.h>
+#include <wx/spinctrl.h>
 #include <wx/stattext.h>
 
 #include <zov/zovKernel.h>
@@ -37,6 +38,9 @@ TimelinePanel::TimelinePanel(wxWindow* parent, wxWindowID id)
     SetSizer(page);
     page->Fit(this);
     page->SetSizeHints(this);
+    // The picture first in the tab order: opening the page puts the arrow
+    // keys on the bars, not on the year, whose text GTK would select.
+    m_canvas->MoveBeforeInTabOrder(m_week->GetYearSpin()->GetParent());
 }
 
 TimelinePanel::~TimelinePanel()
