@@ -4,6 +4,7 @@
 // display (make bench runs it under xvfb-run).
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -103,8 +104,11 @@ int main(int argc, char** argv)
     setenv("TZ", "Europe/Berlin", 1);
     vu_datetime::reset_time_zone();
     benchmark::Initialize(&argc, argv);
-    if (!wxEntryStart(argc, argv))
+    wxApp::SetInstance(new wxApp);
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "zov_timeline_bench: the toolkit could not start (no display?)\n");
         return 1;
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     wxEntryCleanup();

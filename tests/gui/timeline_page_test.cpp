@@ -299,7 +299,9 @@ TEST_P(TimelinePageTest, switching_pages_keeps_the_chosen_week)
     EXPECT_EQ("2025-02-10", controls.GetDatePicker()->GetValue().Format("%Y-%m-%d").ToStdString());
     EXPECT_EQ(7u, m_canvas->GetTimeline().rows().size());
     EXPECT_EQ("Mon 10-Feb", m_canvas->GetTimeline().rows()[0].label);
+    // Through another page, too.
     ChooseWeek(2024, 30);
+    m_notebook->SetSelection(3);
     m_notebook->SetSelection(1);
     EXPECT_EQ(2024, m_sheet->GetYearSpin()->GetValue());
     EXPECT_EQ(30, m_sheet->GetWeekSpin()->GetValue());
