@@ -232,7 +232,6 @@ void TimelineCanvas::OnPaint(wxPaintEvent&)
 
 void TimelineCanvas::OnSize(wxSizeEvent& event)
 {
-    m_accessible->Resize(GetClientSize());
     UpdateAccessible();
     Refresh();
     event.Skip();

@@ -41,8 +41,8 @@ void bar_get_extents(AtkComponent* component, gint* x, gint* y, gint* width, gin
     if (!data || self->index >= static_cast<int>(data->bars.size()))
         return;
     const wxRect& r = data->bars[static_cast<std::size_t>(self->index)].rect;
-    GtkAllocation a;
-    gtk_widget_get_allocation(self->host, &a);
+    // The host has no window of its own: its window is the drawing one, in
+    // whose coordinates the bars are given.
     gint ox = 0, oy = 0;
     if (GdkWindow* window = gtk_widget_get_window(self->host)) {
         if (coords == ATK_XY_WINDOW) {
@@ -55,8 +55,8 @@ void bar_get_extents(AtkComponent* component, gint* x, gint* y, gint* width, gin
             gdk_window_get_origin(window, &ox, &oy);
         }
     }
-    *x = ox + a.x + r.x;
-    *y = oy + a.y + r.y;
+    *x = ox + r.x;
+    *y = oy + r.y;
     *width = r.width;
     *height = r.height;
 }
@@ -208,8 +208,10 @@ AccessibleBars::AccessibleBars(wxWindow* window)
 {
     GtkWidget* host = GTK_WIDGET(g_object_new(host_get_type(), nullptr));
     g_object_set_data_full(G_OBJECT(host), data_key, new bars_data, free_data);
+    // A pixel in the corner: GTK and the toolkit give the mouse, and
+    // GTK the tooltip, to a child under the pointer, windowless or not.
     m_native = new HostWindow(window, host);
-    m_native->SetSize(window->GetClientSize());
+    m_native->SetSize(0, 0, 1, 1);
 }
 
 AccessibleBars::~AccessibleBars() = default;  // the window tree destroys the widget
@@ -263,11 +265,6 @@ void AccessibleBars::Focus(int index)
         atk_object_notify_state_change(child, ATK_STATE_FOCUSED, TRUE);
         g_signal_emit_by_name(gtk_widget_get_accessible(host), "active-descendant-changed", child);
     }
-}
-
-void AccessibleBars::Resize(const wxSize& size)
-{
-    m_native->SetSize(size);
 }
 
 AtkObject* AccessibleBars::Accessible() const

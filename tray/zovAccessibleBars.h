@@ -1,9 +1,10 @@
 #pragma once
 // The bars of a window that draws them itself, as objects for screen readers
 // (AT-SPI). wxAccessible does not exist in wxGTK, and GTK gives a widget no
-// accessible parts of its own drawing; so a windowless GTK widget lies over
-// the window, and its accessible object has one child per bar: named by the
-// bar's tooltip text, at the bar's place on screen, focused with the bar.
+// accessible parts of its own drawing; so a windowless GTK widget of one
+// pixel sits in the window, and its accessible object has one child per bar:
+// named by the bar's tooltip text, at the bar's place on screen, focused
+// with the bar.
 
 #include <string>
 #include <vector>
@@ -33,8 +34,6 @@ public:
     void Set(const std::vector<accessible_bar>& bars);
     // The bar that has the keyboard focus; -1: none.
     void Focus(int index);
-    // Keeps the widget over the whole window.
-    void Resize(const wxSize& size);
 
     // The accessible object that holds the bars (for tests; a child of the
     // window's own accessible object).

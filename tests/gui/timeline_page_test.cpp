@@ -21,6 +21,7 @@
 #include <wx/testing.h>
 #include <wx/textctrl.h>
 #include <wx/tooltip.h>
+#include <wx/utils.h>
 
 #include <zovkernel.h>
 
@@ -323,9 +324,11 @@ TEST_P(TimelinePageTest, bars_are_reached_by_mouse_keyboard_and_screen_reader)
     ASSERT_EQ(texts.size(), t.bars().size());
     const TimelineCanvas::geometry g = m_canvas->Geometry(m_canvas->GetClientSize());
 
-    // A tooltip on each bar, none between bars.
+    // A tooltip on each bar, none between bars. Nothing lies over the bars
+    // that would take the mouse or the tooltip from the picture.
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const wxRect r = m_canvas->BarRect(g, i);
+        EXPECT_EQ(m_canvas, wxFindWindowAtPoint(m_canvas->ClientToScreen(wxPoint(r.x + 1, r.y + 1)))) << i;
         mouse(m_canvas, wxEVT_MOTION, wxPoint(r.x + r.width / 2, r.y + r.height / 2));
         ASSERT_NE(nullptr, m_canvas->GetToolTip()) << i;
         EXPECT_EQ(texts[i], m_canvas->GetToolTipText().ToStdString());
