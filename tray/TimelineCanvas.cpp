@@ -124,7 +124,8 @@ void TimelineCanvas::Draw(wxGraphicsContext& gc, const wxSize& size) const
                          std::round(g.row_height) - 2);
     gc.SetPen(wxPen(grid_colour, 1));
     for (int h = 0; h <= static_cast<int>(across); ++h) {
-        const double x = std::round(g.x_of(h)) + 0.5;
+        // Whole pixels: the context itself offsets a one-pixel pen by half a pixel.
+        const double x = std::round(g.x_of(h));
         gc.StrokeLine(x, g.top, x, bottom);
     }
     for (int h = 0; h <= static_cast<int>(across); h += 3) {

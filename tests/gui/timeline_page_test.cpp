@@ -266,6 +266,54 @@ TEST_P(TimelinePageTest, bars_sit_at_their_times_in_their_colours)
     }
 }
 
+// Sharp at 1x and 2x: along a row through its bars every pixel is a colour
+// of the picture (a task's, the day band's, the grid's), none a blend of two
+// that smoothed edges would leave, and the bars begin and end where their
+// times say, in device pixels.
+TEST_P(TimelinePageTest, bars_have_sharp_edges_at_1x_and_2x)
+{
+    Record(session_line("A", "2026-12-07T08:10:00", "2026-12-07T09:20:00")
+           + session_line("B", "2026-12-07T09:20:00", "2026-12-07T13:37:00")
+           + session_line("C", "2026-12-07T15:05:00", "2026-12-07T15:50:00"));
+    ShowPage();
+    m_canvas->Select(-1);  // no focus frame around a bar
+    const wxSize size = m_canvas->GetClientSize();
+    const TimelineCanvas::geometry g = m_canvas->Geometry(size);
+    for (const double scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        wxBitmap bitmap;
+        ASSERT_TRUE(bitmap.CreateWithDIPSize(size, scale, 24));
+        {
+            wxMemoryDC dc(bitmap);
+            std::unique_ptr<wxGraphicsContext> gc(wxGraphicsContext::Create(dc));
+            m_canvas->Draw(*gc, size);
+        }
+        const wxImage image = bitmap.ConvertToImage();
+        ASSERT_EQ(static_cast<int>(size.GetWidth() * scale), image.GetWidth());
+        std::vector<wxColour> allowed = {wxColour(242, 242, 242), wxColour(216, 216, 216)};
+        for (const zovTimeline::legend_entry& e : m_canvas->GetTimeline().legend())
+            allowed.push_back(wxColour(zovTimeline::colour_text(e.colour)));
+        const int y = static_cast<int>((g.y_of(0) + g.row_height / 2) * scale);
+        for (int x = static_cast<int>(g.x_of(0) * scale) + 2; x < static_cast<int>(g.x_of(24) * scale) - 2; ++x) {
+            const wxColour seen(image.GetRed(x, y), image.GetGreen(x, y), image.GetBlue(x, y));
+            bool known = false;
+            for (const wxColour& c : allowed)
+                known = known || c == seen;
+            EXPECT_TRUE(known) << "x " << x << ": " << seen.GetAsString(wxC2S_HTML_SYNTAX);
+        }
+        for (std::size_t i = 0; i < m_canvas->GetTimeline().bars().size(); ++i) {
+            const wxRect r = m_canvas->BarRect(g, i);
+            const wxColour c(zovTimeline::colour_text(m_canvas->GetTimeline().bars()[i].colour));
+            const int first = static_cast<int>(r.x * scale);
+            const int last = static_cast<int>((r.x + r.width) * scale) - 1;
+            EXPECT_EQ(c, wxColour(image.GetRed(first, y), image.GetGreen(first, y), image.GetBlue(first, y))) << i;
+            EXPECT_EQ(c, wxColour(image.GetRed(last, y), image.GetGreen(last, y), image.GetBlue(last, y))) << i;
+            EXPECT_NEAR(r.x, g.x_of(m_canvas->GetTimeline().bars()[i].from), 0.5) << i;
+        }
+    }
+    App().ShowDialog(false);
+}
+
 // The running bar grows with the page's minute timer.
 TEST_P(TimelinePageTest, the_running_bar_grows_each_minute)
 {
