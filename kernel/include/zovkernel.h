@@ -13,7 +13,9 @@
 #include <zov/zovKernel.h>
 #include <zov/zovLoginOut.h>
 #include <zov/zovNetSessions.h>
+#include <zov/zovRules.h>
 #include <zov/zovSession.h>
+#include <zov/zovSettings.h>
 #include <zov/zovSink.h>
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-zovCurrent::zovCurrent() : zovFile("CURRENT.TSK"), m_task("DEFAULT"), m_active(false) {}
+zovCurrent::zovCurrent(const std::string& dir) : zovFile(dir, "CURRENT.TSK"), m_task("DEFAULT"), m_active(false) {}
 
 namespace {
 
@@ -27,9 +27,9 @@ void move_aside(const std::string& file)
 
 }  // namespace
 
-bool zovCurrent::init()
+bool zovCurrent::init(const std::string& dir)
 {
-    zovCurrent current;
+    zovCurrent current(dir);
     if (current.read())
         return true;
     move_aside(current.path());

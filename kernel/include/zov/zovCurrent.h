@@ -9,11 +9,11 @@
 class zovCurrent : public zovFile
 {
 public:
-    zovCurrent();
+    explicit zovCurrent(const std::string& dir);
 
     // Makes sure the file holds a readable state line; an unreadable file is
     // moved aside and replaced by "DEFAULT <now> INACTIVE".
-    static bool init();
+    static bool init(const std::string& dir);
 
     // On false nothing changes.
     bool read();
