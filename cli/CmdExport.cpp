@@ -26,7 +26,8 @@ bool all_sessions(context& c, std::vector<zov::net_session>& out)
     vu_datetime lo, hi;
     lo.set_time_t(0);
     hi.set_local(9999, 1, 1);
-    out = zov::net_sessions(c.kernel.hours(lo, hi));
+    const zovSinkHours& pieces = c.kernel.hours(lo, hi);
+    out = zov::net_sessions(std::vector<zovSession>(pieces.begin(), pieces.end()));
     return c.kernel.read_ok();
 }
 

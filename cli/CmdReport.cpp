@@ -10,12 +10,14 @@
 #include <zov/zovKernel.h>
 #include <zov/zovNetSessions.h>
 #include <zov/zovTimeText.h>
+#include <zov/zovTimeline.h>
 
 #include "Args.h"
 #include "Commands.h"
 #include "Ics.h"
 #include "Output.h"
 #include "Table.h"
+#include "TimelineSvg.h"
 
 namespace zovcli {
 
@@ -48,6 +50,32 @@ void add_by_day(const zovSession& piece, const std::string& by, std::map<std::st
     }
 }
 
+// The range as a picture: a row for each day it touches.
+int report_svg(context& c, const range& span)
+{
+    int days = 0;
+    for (vu_datetime day = span.lo.date(); day < span.hi && days <= zovTimeline::max_days; ++days)
+        day = zov::midnight_after(day, 1);
+    if (days > zovTimeline::max_days)
+        return c.fail(usage, "the picture shows at most " + std::to_string(zovTimeline::max_days)
+                                 + " days: " + iso(span.lo) + " to " + iso(span.hi));
+    // State and log of one moment, after a due daily log-out.
+    const zovSnapshot snap = c.kernel.snapshot(span.lo, span.hi);
+    if (!snap.read_ok)
+        return c.read_failed();
+    zovTimeline timeline(span.lo, std::max(days, 1));
+    timeline.set_span(span.lo, span.hi);
+    for (const zovSession& piece : snap.hours)
+        timeline.add(piece);
+    if (snap.current.active() && snap.current.time() < snap.now)
+        timeline.set_running(snap.current.task(), snap.current.time(), snap.now);
+    timeline.compute();
+    std::ostringstream text;
+    write_timeline_svg(text, timeline, "ZOV - " + iso(span.lo) + " to " + iso(span.hi));
+    c.out << text.str() << std::flush;
+    return ok;
+}
+
 }  // namespace
 
 int cmd_report(context& c, const std::string& from, const std::string& until, const std::string& by,
@@ -57,6 +85,8 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
     table.by = by;
     if (const int rc = read_range(c, from, until, table.span))
         return rc;
+    if (f == format::svg)
+        return report_svg(c, table.span);
     // State and log of one moment, after a due daily log-out.
     zovSnapshot snap = c.kernel.snapshot(table.span.lo, table.span.hi);
     if (!snap.read_ok)
@@ -95,7 +125,8 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
     const zovSnapshot snap = c.kernel.snapshot(r.lo, r.hi);
     if (!snap.read_ok)
         return c.read_failed();
-    const std::vector<zov::net_session> sessions = zov::net_sessions(snap.hours);
+    const std::vector<zov::net_session> sessions =
+        zov::net_sessions(std::vector<zovSession>(snap.hours.begin(), snap.hours.end()));
     if (f == format::ics) {
         c.out << ics_calendar(sessions) << std::flush;
         return ok;

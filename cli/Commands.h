@@ -16,7 +16,7 @@ namespace zovcli {
 
 enum status { ok = 0, refused = 1, usage = 2 };
 
-enum class format { text, json, csv, tsv, waybar, ics };
+enum class format { text, json, csv, tsv, waybar, svg, ics };
 
 struct context
 {

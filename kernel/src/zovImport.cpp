@@ -87,7 +87,7 @@ bool zovKernel::import_sessions(const std::vector<zovSession>& given, bool repla
     m_read_ok = hours.read_lines(m_hours, lo, hi) != zovFile::read_status::failed;
     if (!m_read_ok)
         return fail(error::unreadable, "could not read " + m_dir + "HOURS.TSK");
-    const std::vector<zov::net_session> net = zov::net_sessions(m_hours);
+    const std::vector<zov::net_session> net = zov::net_sessions(std::vector<zovSession>(m_hours.begin(), m_hours.end()));
     std::set<std::tuple<std::string, std::int64_t, std::int64_t>> recorded;
     for (const zov::net_session& s : net)
         recorded.emplace(s.task, s.begin, s.end);

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <map>
 
-#include <zov/zovSinkHours.h>
-
 namespace zov {
 
-std::vector<net_session> net_sessions(const zovSinkHours& pieces)
+std::vector<net_session> net_sessions(const std::vector<zovSession>& lines)
 {
     struct edge
     {
@@ -16,7 +14,7 @@ std::vector<net_session> net_sessions(const zovSinkHours& pieces)
         bool cut;  // a recorded (forward) line begins or ends here
     };
     std::map<std::string, std::vector<edge>> edges;
-    for (const zovSession& piece : pieces) {
+    for (const zovSession& piece : lines) {
         const std::int64_t a = piece.tbeg().to_time_t();
         const std::int64_t b = piece.tend().to_time_t();
         if (a == b)
@@ -57,6 +55,5 @@ std::vector<net_session> net_sessions(const zovSinkHours& pieces)
     });
     return result;
 }
-
 
 }  // namespace zov

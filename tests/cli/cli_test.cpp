@@ -738,13 +738,13 @@ TEST(CliCompletion, SubCommandsOptionsAndRecentTasks)
     EXPECT_EQ(complete("zov ''"), "--data\n--help\ncancel\ncorrect\nexport\nimport\nlogin\nlogout\nnext\nreport\nsessions\nstatus\n"
                                   "tasks\ntoday\nundo\nweek\n");
     EXPECT_EQ(complete("zov lo"), "login\nlogout\n");
-    EXPECT_EQ(complete("zov week --"), "--csv\n--data\n--help\n--json\n--tsv\n");
+    EXPECT_EQ(complete("zov week --"), "--csv\n--data\n--help\n--json\n--svg\n--tsv\n");
     EXPECT_EQ(complete("zov report 2026-12-01 2026-12-31 --by m"), "month\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' next ''"), "Review\nWriting\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' login W"), "Writing\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' correct Writing t"), "thismonth\nthisweek\nthisyear\nthursday\ntoday\ntuesday\n");
     EXPECT_EQ(complete("zov week last"), "lastmonth\nlastweek\n");
-    EXPECT_EQ(complete("zov report -"), "--by\n--csv\n--data\n--help\n--json\n");
+    EXPECT_EQ(complete("zov report -"), "--by\n--csv\n--data\n--help\n--json\n--svg\n");
     EXPECT_EQ(complete("zov report -3"), "\n");  // -3d is typed, not completed
 }
 

@@ -1,26 +1,26 @@
 #pragma once
-// The recorded sessions as they stand after corrections, for every program
-// that lists them (the command line's sessions, its calendar and Timewarrior
-// exports) and for the import's check of what is already there.
+// The recorded time after corrections, as sessions again.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class zovSinkHours;
+#include <zov/zovSession.h>
 
 namespace zov {
 
+// One stretch of net recorded work: seconds since the epoch.
 struct net_session
 {
     std::string task;
-    std::int64_t begin;  // seconds since the epoch
+    std::int64_t begin;
     std::int64_t end;
 };
 
 // The recorded time of each task after corrections: where a cancelling line
-// covers a recorded one, neither appears. A span recorded twice appears
-// twice. Ordered by begin, then task name.
-std::vector<net_session> net_sessions(const zovSinkHours& pieces);
+// covers a recorded one, neither appears; a recorded line's edges stay
+// edges, so a correction inside a session splits it. A span recorded twice
+// appears twice. Ordered by begin, then task.
+std::vector<net_session> net_sessions(const std::vector<zovSession>& lines);
 
 }  // namespace zov
