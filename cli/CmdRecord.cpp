@@ -39,7 +39,7 @@ int cmd_status(context& c, format f)
         return c.read_failed();
     const zovCurrent& current = snap.current;
     const zov::day_total total = zov::today_total(snap.hours, current, c.now);
-    const double running = current.active() ? c.now.diff_hours(current.time()) : 0.0;
+    const double running = zov::running_hours(current, c.now);
     std::ostringstream text;
     if (f == format::json) {
         nlohmann::json j = {{"task", current.task()},

@@ -139,9 +139,10 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
         return c.read_failed();
     const zovCurrent& current = snap.current;
     zovSinkHours& pieces = snap.hours;
-    // The running session counts up to now, as in the week sheet.
+    // The running session counts up to now, as in the week sheet; a clock set
+    // back below its begin counts nothing.
     zovSession running;
-    if (current.active()
+    if (current.active() && current.time() < c.now
         && zovSession(current.task(), current.time(), c.now)
                .intersection(zovSession("%DUMMY", table.span.lo, table.span.hi), running))
         pieces.push_back(running);
