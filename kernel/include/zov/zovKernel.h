@@ -66,8 +66,12 @@ public:
     static std::string kernel_name();
     std::string dir() const;
     const std::string& settings_file() const { return m_settings_file; }
-    // The settings as the file holds them now.
+    // The settings as the file holds them now, or as held.
     zovSettings settings() const;
+    // Settings that could not be stored: this kernel uses them instead of
+    // the file's until released (the tray, for the rest of its run).
+    void hold_settings(const zovSettings& settings);
+    void release_settings();
 
     // The state, after a due daily log-out has been made up.
     const zovCurrent& current();
@@ -169,6 +173,8 @@ private:
 
     std::string m_dir;
     std::string m_settings_file;
+    bool m_settings_held = false;
+    zovSettings m_held;
     zovLoginOut m_loginout;
     zovCurrent m_current;
     zovSinkHours m_hours;
