@@ -1,6 +1,8 @@
 #include <zov/zovHours.h>
 
 #include <zov/zovSession.h>
+#include <zov/zovSinkHours.h>
+#include <zov/zovSinkWeek.h>
 
 #include "zovIndex.h"
 
@@ -42,13 +44,31 @@ zovFile::read_status zovHours::read_lines(zovSink& sink) const
     return zovFile::read_lines(sink);
 }
 
-zovFile::read_status zovHours::read_lines(zovSink& sink, const vu_datetime& lo, const vu_datetime& hi) const
+namespace {
+
+// Reads through the index when the range is known, else the whole file.
+template <class Sink>
+zovFile::read_status read_range(const std::string& path, Sink& sink, const vu_datetime& lo, const vu_datetime& hi,
+                                const zovHours& hours)
 {
     if (lo.is_not_a_date_time() || hi.is_not_a_date_time())
-        return zovFile::read_lines(sink);
+        return hours.read_lines(sink);
     const vu_datetime a = min(lo, hi);
     const vu_datetime b = max(lo, hi);
-    return zov_detail::read_range(path(), sink, a.to_time_t(), b.to_time_t());
+    return zov_detail::read_range(path, [&sink](const zovSession& s) { sink.offer(s); }, a.to_time_t(),
+                                  b.to_time_t());
+}
+
+}  // namespace
+
+zovFile::read_status zovHours::read_lines(zovSinkHours& sink, const vu_datetime& lo, const vu_datetime& hi) const
+{
+    return read_range(path(), sink, lo, hi, *this);
+}
+
+zovFile::read_status zovHours::read_lines(zovSinkWeek& sink, const vu_datetime& lo, const vu_datetime& hi) const
+{
+    return read_range(path(), sink, lo, hi, *this);
 }
 
 zovFile::read_status zovHours::read_last(std::string& line) const

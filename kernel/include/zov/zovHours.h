@@ -6,6 +6,8 @@
 #include <zov/zovSession.h>
 
 class zovSink;
+class zovSinkHours;
+class zovSinkWeek;
 
 // HOURS.TSK: the append-only log of work sessions.
 class zovHours : public zovFile
@@ -19,7 +21,8 @@ public:
     read_status read_lines(zovSink& sink) const;
     // The same for a sink that takes only sessions reaching into [lo, hi]:
     // lines that cannot are skipped with the help of an index of the file.
-    read_status read_lines(zovSink& sink, const vu_datetime& lo, const vu_datetime& hi) const;
+    read_status read_lines(zovSinkHours& sink, const vu_datetime& lo, const vu_datetime& hi) const;
+    read_status read_lines(zovSinkWeek& sink, const vu_datetime& lo, const vu_datetime& hi) const;
     read_status read_last(std::string& line) const;
     // Appends the session's line; false for an invalid session.
     bool write(const zovSession& session) const;
