@@ -38,7 +38,7 @@ int cmd_status(context& c, format f)
     const zov::day_total total = zov::today_total(c.kernel.hours(today.lo, today.hi), current, c.now);
     if (!c.kernel.read_ok())
         return c.read_failed();
-    const double running = current.active() ? c.now.diff_hours(current.time()) : 0.0;
+    const double running = zov::running_hours(current, c.now);
     std::ostringstream text;
     if (f == format::json) {
         nlohmann::json j = {{"task", current.task()},

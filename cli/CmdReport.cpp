@@ -162,9 +162,10 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
     zovSinkHours pieces = c.kernel.hours(table.span.lo, table.span.hi);
     if (!c.kernel.read_ok())
         return c.read_failed();
-    // The running session counts up to now, as in the week sheet.
+    // The running session counts up to now, as in the week sheet; a clock set
+    // back below its begin counts nothing.
     zovSession running;
-    if (current.active()
+    if (current.active() && current.time() < c.now
         && zovSession(current.task(), current.time(), c.now)
                .intersection(zovSession("%DUMMY", table.span.lo, table.span.hi), running))
         pieces.push_back(running);

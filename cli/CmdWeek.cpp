@@ -87,14 +87,10 @@ int cmd_today(context& c, format f)
     hours_table table;
     table.by = "task";
     table.span = {today.lo, today.hi};
-    std::map<std::string, double> per_task;
-    for (const zovSession& piece : pieces)
-        per_task[piece.task()] += piece.hours();
-    // The running session counts whole, as in the tray's total of today.
-    if (current.active())
-        per_task[current.task()] += c.now.diff_hours(current.time());
-    table.total = zov::today_total(pieces, current, c.now).hours;
-    table.rows.assign(per_task.begin(), per_task.end());
+    // Rows and total from one computation: the running session with its part of today.
+    const zov::day_total total = zov::today_total(pieces, current, c.now);
+    table.total = total.hours;
+    table.rows.assign(total.tasks.begin(), total.tasks.end());
     std::ostringstream text;
     write_table(text, table, f == format::csv, f == format::json);
     c.out << text.str() << std::flush;

@@ -92,6 +92,60 @@ TEST_F(DataDirEnv, DataFolderFromTheEnvironment)
     }
 }
 
+TEST_F(DataDirEnv, SettingsFollowTheSameRuleAsTheData)
+{
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string restore = saved ? saved : "";
+    setenv("HOME", "/home/someone", 1);
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(zov::config_dir(), "/home/someone/.config");
+    EXPECT_EQ(zov::settings_file(), "/home/someone/.config/Zovaro.conf");
+    setenv("XDG_CONFIG_HOME", "/etc/xdg-user//", 1);
+    EXPECT_EQ(zov::settings_file(), "/etc/xdg-user/Zovaro.conf");
+
+    // Without HOME both come from the password database, never from "/".
+    struct passwd* pw = ::getpwuid(::getuid());
+    if (pw && pw->pw_dir && pw->pw_dir[0] == '/' && std::string(pw->pw_dir) != "/") {
+        unsetenv("XDG_CONFIG_HOME");
+        unsetenv("HOME");
+        std::string home = pw->pw_dir;
+        while (home.size() > 1 && home.back() == '/')
+            home.pop_back();
+        EXPECT_EQ(zov::config_dir(), home + "/.config");
+        EXPECT_EQ(zov::settings_file(), home + "/.config/Zovaro.conf");
+    }
+    if (saved)
+        setenv("XDG_CONFIG_HOME", restore.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
+// Paths that reach one folder name it once, so that one program per folder
+// holds whichever path started it.
+TEST(DataDir, ResolvedFolderByTable)
+{
+    TempDir tmp;
+    ASSERT_TRUE(zov::make_dirs(tmp.path() + "real/data"));
+    ASSERT_EQ(0, ::symlink((tmp.path() + "real").c_str(), (tmp.path() + "link").c_str()));
+    ASSERT_EQ(0, ::symlink("real/data", (tmp.path() + "rel").c_str()));
+    char* real_tmp = ::realpath(tmp.path().c_str(), nullptr);
+    ASSERT_NE(nullptr, real_tmp);
+    const std::string base = std::string(real_tmp) + "/";
+    std::free(real_tmp);
+    const std::pair<std::string, std::string> cases[] = {
+        {tmp.path() + "real/data", base + "real/data/"},
+        {tmp.path() + "real/data/", base + "real/data/"},
+        {tmp.path() + "link/data/", base + "real/data/"},
+        {tmp.path() + "rel", base + "real/data/"},
+        {tmp.path() + "real/./data/../data//", base + "real/data/"},
+        // Not made yet: named as it will be, below the resolved part.
+        {tmp.path() + "link/data/new/deeper/", base + "real/data/new/deeper/"},
+        {"/", "/"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(zov::resolved_dir(c.first), c.second) << c.first;
+}
+
 TEST(DataDir, MakeDirsCreatesTheMissingParents)
 {
     TempDir tmp;

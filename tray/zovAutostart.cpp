@@ -8,17 +8,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <zov/zovDataDir.h>
+
+#ifndef ZOV_INSTALLED_TRAY
+#define ZOV_INSTALLED_TRAY "/usr/bin/zovtray"
+#endif
+
 namespace zovtray {
 
 namespace {
 
-std::string config_home()
+bool is_file(const std::string& path)
 {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/')
-        return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config";
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool make_dir(const std::string& path)
@@ -75,7 +78,10 @@ bool write_all(int fd, const std::string& text)
 
 std::string autostart_file()
 {
-    return config_home() + "/autostart/zovtray.desktop";
+    const std::string config = zov::config_dir();
+    if (config.empty())
+        return config;
+    return config + "/autostart/zovtray.desktop";
 }
 
 bool autostart_enabled()
@@ -99,13 +105,17 @@ std::string autostart_entry(const std::string& program)
 bool set_autostart(bool on, const std::string& program, std::string& error)
 {
     const std::string file = autostart_file();
+    if (file.empty()) {
+        error = "no home folder: HOME is not an absolute path and the password database has no entry";
+        return false;
+    }
     if (!on) {
         if (::unlink(file.c_str()) == 0 || errno == ENOENT)
             return true;
         error = file + ": " + std::strerror(errno);
         return false;
     }
-    const std::string config = config_home();
+    const std::string config = zov::config_dir();
     const std::string dir = config + "/autostart";
     if (!make_dir(config) || !make_dir(dir)) {
         error = dir + ": " + std::strerror(errno ? errno : ENOTDIR);
@@ -128,13 +138,32 @@ bool set_autostart(bool on, const std::string& program, std::string& error)
     return true;
 }
 
+std::string program_for_autostart(std::string running, const std::string& installed)
+{
+    // An upgrade that replaced the running binary leaves the kernel's link
+    // reading "... (deleted)"; the program's place is still the same path.
+    const std::string deleted = " (deleted)";
+    if (running.size() > deleted.size() &&
+        running.compare(running.size() - deleted.size(), deleted.size(), deleted) == 0)
+        running.erase(running.size() - deleted.size());
+    if (!running.empty() && running[0] == '/' && is_file(running))
+        return running;
+    if (is_file(installed))
+        return installed;
+    return "zovtray";  // found through PATH at log-in
+}
+
+std::string installed_program_path()
+{
+    return ZOV_INSTALLED_TRAY;
+}
+
 std::string own_program_path()
 {
     char buf[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return "zovtray";  // found through PATH at log-in
-    return std::string(buf, static_cast<std::size_t>(n));
+    const std::string running = n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+    return program_for_autostart(running, installed_program_path());
 }
 
 }  // namespace zovtray

@@ -4,6 +4,8 @@
 
 #include <wx/app.h>
 
+#include <zov/zovDataDir.h>
+
 #include "zovTrayChoice.h"
 
 const char* const zovSingleInstance::object_path = "/org/zovaro/Tray";
@@ -31,7 +33,8 @@ GVariant* bus_call(GDBusConnection* bus, const char* method, GVariant* args, int
 zovSingleInstance::zovSingleInstance(GDBusConnection* bus, const std::string& data_dir,
                                      std::function<void()> show)
     : m_bus(bus ? G_DBUS_CONNECTION(g_object_ref(bus)) : nullptr),
-      m_name(zovtray::instance_bus_name(data_dir)),
+      // A folder reached through a symbolic link is the same folder.
+      m_name(zovtray::instance_bus_name(zov::resolved_dir(data_dir))),
       m_show(std::move(show))
 {
     if (!m_bus)

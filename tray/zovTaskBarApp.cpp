@@ -35,13 +35,6 @@ namespace {
 const char* const auto_logout_key = "AutoLogout";
 const char* const ask_away_key = "AskAway";
 
-// An XDG base folder, found as the command line finds it; empty when there is
-// no home folder.
-wxString xdg_base(const char* variable, const char* fallback)
-{
-    return wxString::FromUTF8(zov::xdg_base(variable, fallback));
-}
-
 }  // namespace
 
 bool MakeDirs(const wxString& path)
@@ -66,10 +59,7 @@ wxString zovDataDir()
 
 wxString zovConfigFile()
 {
-    const wxString base = xdg_base("XDG_CONFIG_HOME", ".config");
-    if (base.empty())
-        return base;
-    return base + "/" + zovtray::from_bytes(zovKernel::kernel_name()) + ".conf";
+    return wxString::FromUTF8(zov::settings_file());
 }
 
 zovTaskBarApp::zovTaskBarApp()

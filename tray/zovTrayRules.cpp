@@ -101,14 +101,14 @@ wxString tooltip_text(const zovCurrent& current, const vu_datetime& now)
 {
     const wxString task = from_bytes(current.task());
     if (current.active())
-        return wxString::Format("%s - Working %.1fh", task, now.diff_hours(current.time()));
+        return wxString::Format("%s - Working %.1fh", task, zov::running_hours(current, now));
     return wxString::Format("%s - Sleeping", task);
 }
 
 wxString status_text(const zovCurrent& current, const vu_datetime& now)
 {
     if (current.active())
-        return wxString::Format("Working %.1fh", now.diff_hours(current.time()));
+        return wxString::Format("Working %.1fh", zov::running_hours(current, now));
     return "Sleeping";
 }
 

@@ -91,6 +91,49 @@ std::string data_dir()
     return trimmed(base) + "/" + zovKernel::kernel_name() + "/";
 }
 
+std::string config_dir()
+{
+    return trimmed(xdg_base("XDG_CONFIG_HOME", ".config"));
+}
+
+std::string settings_file()
+{
+    const std::string base = config_dir();
+    if (base.empty())
+        return base;
+    return base + "/" + zovKernel::kernel_name() + ".conf";
+}
+
+std::string resolved_dir(const std::string& path)
+{
+    if (path.empty())
+        return path;
+    std::string head = trimmed(path);
+    std::string tail;  // the parts below `head` that do not exist (yet)
+    for (;;) {
+        if (head.empty())
+            head = path[0] == '/' ? "/" : ".";
+        char* real = ::realpath(head.c_str(), nullptr);
+        if (real) {
+            std::string out = trimmed(real);
+            std::free(real);
+            return out + tail + "/";
+        }
+        const std::string::size_type slash = head.rfind('/');
+        if (slash == std::string::npos) {
+            if (head == ".")
+                return trimmed(path) + "/";  // not even the working folder resolves
+            tail = "/" + head + tail;
+            head = ".";
+            continue;
+        }
+        if (slash == 0 && head.size() == 1)
+            return trimmed(path) + "/";
+        tail = head.substr(slash) + tail;
+        head = head.substr(0, slash);
+    }
+}
+
 bool make_dirs(const std::string& path)
 {
     struct stat st;

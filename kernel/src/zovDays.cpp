@@ -54,28 +54,33 @@ std::vector<std::string> recent_tasks(const zovSinkHours& sessions)
     return names;
 }
 
+double running_hours(const zovCurrent& current, const vu_datetime& now)
+{
+    if (!current.active() || !(current.time() < now))
+        return 0.0;
+    return now.diff_hours(current.time());
+}
+
 day_total today_total(const zovSinkHours& today, const zovCurrent& current, const vu_datetime& now)
 {
     day_total total;
+    std::map<std::string, double> per_task;
+    for (const zovSession& piece : today)
+        per_task[piece.task()] += piece.hours();
+    total.items = static_cast<int>(per_task.size());
     // Only the running part inside the range: a session begun yesterday
-    // evening counts from midnight.
+    // evening counts from midnight, and a clock set back counts nothing.
     if (current.active() && current.time() < today.hi()) {
         const vu_datetime from = max(current.time(), today.lo());
         const vu_datetime until = min(now, today.hi());
         if (from < until)
-            total.hours = until.diff_hours(from);
+            per_task[current.task()] += until.diff_hours(from);
+        else
+            per_task.emplace(current.task(), 0.0);
     }
-    std::vector<const std::string*> names;
-    for (const zovSession& piece : today) {
-        total.hours += piece.hours();
-        names.push_back(&piece.task());
-    }
-    std::sort(names.begin(), names.end(),
-              [](const std::string* a, const std::string* b) { return *a < *b; });
-    names.erase(std::unique(names.begin(), names.end(),
-                            [](const std::string* a, const std::string* b) { return *a == *b; }),
-                names.end());
-    total.items = static_cast<int>(names.size());
+    for (const auto& task : per_task)
+        total.hours += task.second;
+    total.tasks.assign(per_task.begin(), per_task.end());
     return total;
 }
 

@@ -299,7 +299,8 @@ double zovKernel::tsheet(zovTimeSheet& sheet)
     const vu_datetime now = now_time();
     if (m_current.active() && !week.first().is_not_a_date_time() && m_current.time() < week.next()
         && !(now < week.first())) {
-        week.push_back(zovSession(m_current.task(), m_current.time(), now));
+        // A clock set back below the begin counts nothing, never less.
+        week.push_back(zovSession(m_current.task(), m_current.time(), max(now, m_current.time())));
         sheet.set_active_task(m_current.task());
     }
     return sheet.compute_time_sheet();

@@ -141,6 +141,41 @@ TEST_P(Cli, QueriesAnswerAndLeaveTheFilesAlone)
     EXPECT_EQ(snapshot(m_dir), before);
 }
 
+// A running session's figures: never below zero when the clock stands before
+// its begin, and today's rows and total from one computation when it began
+// yesterday.
+TEST_P(Cli, RunningSessionFiguresAgree)
+{
+    struct running_row
+    {
+        const char* name;
+        const char* since;  // Beta running since
+        const char* clock;
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const std::vector<running_row> rows = {
+        {"status, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00", {"status"},
+         "Beta working since 09:00 (0.0h), today 0.0h\n"},
+        {"today, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00", {"today"},
+         "Beta       0.00\nTotal      0.00\n"},
+        {"week, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00", {"week", "--tsv"},
+         "2.5\t\t\t\t\t\t\t2.5\n1.5\t\t\t\t\t\t\t1.5\n4.0\t\t\t\t\t\t\t4.0\n"},
+        {"report, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00",
+         {"report", "2026-12-08", "2026-12-08"}, "Total      0.00\n"},
+        {"today, running since yesterday evening", "2026-12-07T20:00:00", "2026-12-08 11:00:00", {"today"},
+         "Beta      11.00\nTotal     11.00\n"},
+        {"status, running since yesterday evening", "2026-12-07T20:00:00", "2026-12-08 11:00:00", {"status"},
+         "Beta working since 2026-12-07 20:00 (15.0h), today 11.0h\n"},
+    };
+    for (const running_row& r : rows) {
+        set_state("Beta", r.since, true);
+        const zov_result result = zov(r.args, r.clock);
+        EXPECT_EQ(result.status, 0) << r.name << "\n" << result.err;
+        EXPECT_EQ(result.out, r.out) << r.name;
+    }
+}
+
 // The week report is the tray's archive, byte for byte, for this week, a
 // week named by number and a week named by a date.
 TEST_P(Cli, WeekReportIsTheTraysArchive)

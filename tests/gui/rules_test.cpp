@@ -294,6 +294,13 @@ TEST(Texts, tooltip_status_and_messages)
     now.set_local_time();
     EXPECT_EQ("Alpha - Working 1.5h", zovtray::tooltip_text(kernel.current(), now));
     EXPECT_EQ("Working 1.5h", zovtray::status_text(kernel.current(), now));
+    // A clock set back below the begin: the session has run no time, not less.
+    clock.advance(-120 * 60);
+    now.set_local_time();
+    EXPECT_EQ("Alpha - Working 0.0h", zovtray::tooltip_text(kernel.current(), now));
+    EXPECT_EQ("Working 0.0h", zovtray::status_text(kernel.current(), now));
+    clock.advance(120 * 60);
+    now.set_local_time();
 
     const wxString name_text = zovtray::bad_name_message("two words");
     EXPECT_TRUE(name_text.Contains("\"two words\"")) << name_text;

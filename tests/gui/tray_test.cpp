@@ -3,9 +3,11 @@
 // start at log-in.
 
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <set>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -513,6 +515,15 @@ TEST_F(AppTest, a_second_start_on_the_same_folder_shows_the_first_ones_dialog)
         EXPECT_FALSE(shown_there);
     }
     {
+        // The same folder through a symbolic link is the same program.
+        const std::string link = m_home->home() + "data-link";
+        ASSERT_EQ(0, ::symlink(m_home->data_dir().c_str(), link.c_str()));
+        zovSingleInstance linked(other, link + "/", [&] { shown_there = true; });
+        EXPECT_EQ(zovSingleInstance::Claim::other_shown, linked.Result());
+        pump(200);
+        EXPECT_FALSE(shown_there);
+    }
+    {
         // Another data folder is another program.
         zovSingleInstance elsewhere(other, m_home->data_dir() + "other/", [] {});
         EXPECT_EQ(zovSingleInstance::Claim::first, elsewhere.Result());
@@ -522,6 +533,59 @@ TEST_F(AppTest, a_second_start_on_the_same_folder_shows_the_first_ones_dialog)
     EXPECT_TRUE(App().IsFirstInstance());
     g_dbus_connection_close_sync(other, nullptr, nullptr);
     g_object_unref(other);
+}
+
+// The entry names a program that will still be there at the next log-in.
+TEST(Autostart, the_entry_names_a_program_that_exists)
+{
+    zovtest::TempDir dir;
+    const std::string built = dir.path() + "build/zovtray";
+    const std::string installed = dir.path() + "usr/bin/zovtray";
+    ASSERT_TRUE(zov::make_dirs(dir.path() + "build") && zov::make_dirs(dir.path() + "usr/bin"));
+    zovtest::write_file(built, "");
+    zovtest::write_file(installed, "");
+    const std::string gone = dir.path() + "old/zovtray";
+    struct entry_case
+    {
+        const char* name;
+        std::string running;
+        std::string installed;
+        std::string expected;
+    };
+    const entry_case cases[] = {
+        {"from a build folder", built, installed, built},
+        {"installed", installed, installed, installed},
+        {"upgraded in place", installed + " (deleted)", installed, installed},
+        {"rebuilt in place", built + " (deleted)", installed, built},
+        {"moved away by an upgrade", gone + " (deleted)", installed, installed},
+        {"gone, nothing installed", gone + " (deleted)", dir.path() + "none", "zovtray"},
+        {"no link to read", "", installed, installed},
+    };
+    for (const entry_case& c : cases)
+        EXPECT_EQ(c.expected, zovtray::program_for_autostart(c.running, c.installed)) << c.name;
+}
+
+// Without HOME the entry goes where the settings and the data go: below the
+// password database's home folder, never below "/".
+TEST(Autostart, the_entry_follows_the_kernels_folder_rule)
+{
+    struct passwd* pw = ::getpwuid(::getuid());
+    if (!pw || !pw->pw_dir || pw->pw_dir[0] != '/' || std::string(pw->pw_dir) == "/")
+        GTEST_SKIP() << "this user has no password entry with a home folder";
+    const char* home = std::getenv("HOME");
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved_home = home ? home : "", saved_config = config ? config : "";
+    ::unsetenv("HOME");
+    ::unsetenv("XDG_CONFIG_HOME");
+    const std::string file = zovtray::autostart_file();
+    if (home)
+        ::setenv("HOME", saved_home.c_str(), 1);
+    if (config)
+        ::setenv("XDG_CONFIG_HOME", saved_config.c_str(), 1);
+    std::string base = pw->pw_dir;
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    EXPECT_EQ(base + "/.config/autostart/zovtray.desktop", file);
 }
 
 TEST_F(AppTest, the_autostart_box_writes_and_removes_the_entry)

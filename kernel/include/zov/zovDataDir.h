@@ -26,6 +26,22 @@ std::string xdg_base(const char* value, const char* home, const std::string& pas
 // with a trailing separator. Empty when no home folder can be found.
 std::string data_dir();
 
+// The settings folder, $XDG_CONFIG_HOME (by default ~/.config), without a
+// trailing separator. Empty when no home folder can be found. Every program
+// finds its settings, and the tray its start-at-log-in entry, here.
+std::string config_dir();
+
+// The settings file every program reads, $XDG_CONFIG_HOME/Zovaro.conf. Empty
+// when no home folder can be found.
+std::string settings_file();
+
+// The folder as one name, whichever path reaches it: symbolic links and "."
+// or ".." resolved, with a trailing separator. Parts of the path that do not
+// exist yet are kept as written below the deepest part that does, so that a
+// folder about to be made is named as it will be. Two paths that reach one
+// folder give one name.
+std::string resolved_dir(const std::string& path);
+
 // Makes sure the folder exists, creating each missing folder along the path
 // with mode 0700 (working hours are private). False, with errno set, when a
 // folder could not be made or a part of the path is not a folder.

@@ -36,12 +36,18 @@ day_range recent_range(const vu_datetime& now);
 // first; equal ends in descending byte order of the names.
 std::vector<std::string> recent_tasks(const zovSinkHours& sessions);
 
+// Hours the running session has run by `now`: 0 when none runs, and never
+// less than 0 when the clock was set back below its begin.
+double running_hours(const zovCurrent& current, const vu_datetime& now);
+
 // Net hours of today's pieces plus the running session's part within today, and the number
-// of distinct task names among the pieces.
+// of distinct task names among the pieces. `tasks` holds the same hours per task
+// (by name), so that rows and total come from one computation.
 struct day_total
 {
     double hours = 0.0;
     int items = 0;
+    std::vector<std::pair<std::string, double>> tasks;
 };
 day_total today_total(const zovSinkHours& today, const zovCurrent& current, const vu_datetime& now);
 
