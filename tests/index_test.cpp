@@ -4,6 +4,7 @@
 // or damaged index.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fcntl.h>
 #include <functional>
 #include <random>
@@ -259,6 +260,17 @@ TEST_F(Index, DeletedOrDamagedIndexIsRebuilt)
         {"a flipped byte in a block", [](std::string s) { if (s.size() > 20) s[s.size() - 20] = static_cast<char>(s[s.size() - 20] ^ 0x40); return s; }},
         {"a flipped byte in the header", [](std::string s) { if (s.size() > 30) s.replace(30, 1, 1, static_cast<char>(s[30] ^ 0x01)); return s; }},
         {"garbage of the right size", [](std::string s) { return std::string(s.size(), 'x'); }},
+        // The block count times the block size wraps around to the same
+        // file size: the count must be checked without multiplying.
+        {"a block count raised by 2^61", [](std::string s) {
+             if (s.size() >= 104) {
+                 std::uint64_t blocks;
+                 std::memcpy(&blocks, s.data() + 88, 8);
+                 blocks += std::uint64_t(1) << 61;
+                 s.replace(88, 8, reinterpret_cast<const char*>(&blocks), 8);
+             }
+             return s;
+         }},
         {"another folder's index", [](std::string s) { if (s.size() > 8) s.replace(8, 1, 1, static_cast<char>(s[8] ^ 0x7f)); return s; }},
     };
     for (const auto& [name, damage] : damages) {
