@@ -498,6 +498,10 @@ TEST_F(CorrectionRefused, invalid_or_reversed_sessions_append_nothing)
         {"line feed in the name", zovSession("L\nM", ten(), eleven())},
         {"comment mark", zovSession("%L", ten(), eleven())},
         {"end before begin", zovSession("L", eleven(), ten())},
+        // Its line would exceed the line bound that every reader skips
+        // beyond: the cancelling lines would take the time out of every sum.
+        {"a 70 KiB name", zovSession(std::string(70 * 1024, 'L'), ten(), eleven())},
+        {"a name one byte too long", zovSession(std::string(zovKernel::max_task_name + 1, 'L'), ten(), eleven())},
     };
     for (const auto& c : cases)
         expect_refused(c.session, c.name);

@@ -28,6 +28,7 @@ public:
     using zovFile::get_tokens;
     using zovFile::read;
     using zovFile::read_first;
+    using zovFile::read_last;
     using zovFile::write_append;
     using zovFile::write_clear;
 };
@@ -109,12 +110,20 @@ TEST_F(TaskFiles, read_offers_lines_that_are_neither_blank_nor_comments)
         {"overlong line first", overlong + "\nb\n", {"b"}},
         {"overlong lines in a row", overlong + "\n" + overlong + "\nc", {"c"}},
         {"overlong line without line feed", "a\n" + overlong, {"a"}},
+        {"overlong last line", "a\n" + overlong + "\n", {"a"}},
+        {"overlong last line and a comment", "a\n" + overlong + "\n% c\n\n", {"a"}},
+        {"long last line", "a\n" + long_line + "\n", {"a", long_line}},
     };
     for (const Case& c : cases) {
         write_file(file("X.TSK"), c.content);
         Recorder sink;
         EXPECT_EQ(ProbeFile("X.TSK").read(sink), !c.offered.empty()) << c.name;
         EXPECT_EQ(sink.lines, c.offered) << c.name;
+        // Read from the end, the last of them, by the same rule.
+        std::string last = "unchanged";
+        const zovFile::read_status found = ProbeFile("X.TSK").read_last(last);
+        EXPECT_EQ(found, c.offered.empty() ? zovFile::read_status::empty : zovFile::read_status::lines) << c.name;
+        EXPECT_EQ(last, c.offered.empty() ? std::string("unchanged") : c.offered.back()) << c.name;
     }
 }
 

@@ -53,7 +53,7 @@ void zovKernel::set_lock_wait(int milliseconds)
 
 bool zovKernel::is_valid_task_name(const std::string& task)
 {
-    if (task.empty() || task[0] == '%')
+    if (task.empty() || task[0] == '%' || task.size() > max_task_name)
         return false;
     for (const char c : task) {
         const unsigned char u = static_cast<unsigned char>(c);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include <zov/zovCurrent.h>
@@ -51,8 +52,12 @@ public:
     // HOURS.TSK; when not, its figures are incomplete.
     bool read_ok() const { return m_read_ok; }
 
-    // Whether a name can be stored as a task name.
+    // Whether a name can be stored as a task name: one word, without blanks,
+    // tabs or control characters, not beginning with "%", and no longer than
+    // max_task_name bytes (its line must stay far below the line bound that
+    // every reader skips beyond).
     static bool is_valid_task_name(const std::string& task);
+    static constexpr std::size_t max_task_name = 200;
 
     // How long a change waits for another program's change to the same
     // folder before it gives up (false).
