@@ -247,6 +247,11 @@ TEST_F(TaskFiles, current_read_table)
         {"further tokens ignored", "K " + t + " ACTIVE and more\n", true, "K", true},
         {"no line end", "K " + t + " ACTIVE", true, "K", true},
         {"Z time", "K 2013-03-13T07:00:00Z ACTIVE\n", true, "K", true},
+        // Hand-edited: what is clearly meant is read.
+        {"time without seconds", "K 2013-03-13T08:00+01:00 ACTIVE\n", true, "K", true},
+        {"Z time without seconds", "K 2013-03-13T07:00Z ACTIVE\n", true, "K", true},
+        {"blanks at the ends", "  \t K " + t + " ACTIVE \t \r\n", true, "K", true},
+        {"minutes cut short", "K 2013-03-13T08:0+01:00 ACTIVE\n", false, "OLD", false},
         {"two tokens", "K " + t + "\n", false, "OLD", false},
         {"one token", "K\n", false, "OLD", false},
         {"bad time", "K notatime ACTIVE\n", false, "OLD", false},
@@ -339,7 +344,8 @@ TEST_F(TaskFiles, current_init_moves_an_unreadable_file_aside_and_writes_the_def
         TempDir dir;
         zovFile::set_dir(dir.path());
         write_file(dir.file("CURRENT.TSK"), c.content);
-        EXPECT_TRUE(zovCurrent::init()) << c.name;
+        std::string kept;
+        EXPECT_TRUE(zovCurrent::init(&kept)) << c.name;
         EXPECT_EQ(read_file(dir.file("CURRENT.TSK")), "DEFAULT 2013-03-13T08:00:00+01:00 INACTIVE\n") << c.name;
         const std::vector<std::string> names = folder_entries(dir.path());
         ASSERT_EQ(names.size(), 2u) << c.name;
@@ -348,8 +354,11 @@ TEST_F(TaskFiles, current_init_moves_an_unreadable_file_aside_and_writes_the_def
         EXPECT_NE(aside.find("unreadable"), std::string::npos) << aside;
         EXPECT_NE(aside.find("20130313"), std::string::npos) << aside;
         EXPECT_EQ(read_file(dir.file(aside)), c.content) << c.name;
+        EXPECT_EQ(kept, aside) << c.name << ": the caller hears of it";
         // The next start finds the default readable and keeps it.
-        EXPECT_TRUE(zovCurrent::init());
+        kept.clear();
+        EXPECT_TRUE(zovCurrent::init(&kept));
+        EXPECT_EQ(kept, "") << c.name;
         EXPECT_EQ(folder_entries(dir.path()).size(), 2u) << c.name;
     }
 }

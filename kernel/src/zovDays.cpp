@@ -107,4 +107,16 @@ std::string write_failed_message(const std::string& dir)
            + ". Check that the folder exists and can be written.";
 }
 
+std::string state_kept_aside_message(const std::string& dir, const std::string& kept)
+{
+    return "The recording state in " + dir + "CURRENT.TSK could not be read. It was kept as " + dir + kept
+           + "; recording starts afresh, not running.";
+}
+
+std::string state_unreadable_message(const std::string& dir)
+{
+    return "The recording state in " + dir
+           + "CURRENT.TSK cannot be read. The next log-in, switch or log-out keeps it aside and starts afresh.";
+}
+
 }  // namespace zov

@@ -20,10 +20,12 @@ vu_datetime now_time()
 
 }  // namespace
 
-zovKernel::zovKernel(const std::string& dir)
+zovKernel::zovKernel(const std::string& dir, access mode)
 {
     zovFile::set_dir(dir);
-    zovCurrent::init();
+    if (mode == access::read_only)
+        return;
+    zovCurrent::init(&m_kept_aside);
     zovHours::init();
     zovLoginOut::init();
     // Only a running session can have been left half closed.
@@ -35,6 +37,12 @@ zovKernel::zovKernel(const std::string& dir)
 }
 
 zovKernel::~zovKernel() = default;
+
+bool zovKernel::state_readable() const
+{
+    zovCurrent state;
+    return state.read() || state.is_blank();
+}
 
 std::string zovKernel::kernel_name()
 {

@@ -373,6 +373,80 @@ TEST_P(Cli, UnreadableHoursIsAnError)
     }
 }
 
+// A hand-edited state file: what is clearly meant is read; what cannot be
+// read is never guessed at and never reset unnoticed. Commands that only
+// read never create, rename or write a task file.
+TEST_P(Cli, StateFileIsReadLenientlyOrKeptAsideAndReported)
+{
+    const std::vector<std::vector<std::string>> readers = {
+        {}, {"status"}, {"status", "--json"}, {"tasks"}, {"today"}, {"week"},
+        {"report", "2026-12-01", "2026-12-31"}, {"sessions", "2026-12-01", "2026-12-31"}};
+
+    // Without seconds and with blanks around: the running session is kept.
+    std::string time = at("2026-12-08T09:00:00").to_readable_datetime_string();
+    time.erase(16, 3);
+    write_file(m_dir + "CURRENT.TSK", "  Beta " + time + " ACTIVE  \n");
+    auto before = snapshot(m_dir);
+    zov_result r = zov({});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Beta working since 09:00 (2.0h), today 2.0h\n");
+    EXPECT_EQ(snapshot(m_dir), before);
+
+    // Unreadable: every reader says so and touches nothing.
+    write_file(m_dir + "CURRENT.TSK", "Beta since-nine ACTIVE\n");
+    before = snapshot(m_dir);
+    for (const auto& args : readers) {
+        r = zov(args);
+        const std::string name = args.empty() ? "zov" : args[0];
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_NE(r.err.find("CURRENT.TSK cannot be read"), std::string::npos) << name << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << name << ": " << r.err;
+        EXPECT_EQ(snapshot(m_dir), before) << name;
+    }
+
+    // The next change keeps it aside under a name that says so, says where,
+    // and does nothing else.
+    r = zov({"login", "Gamma"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("could not be read. It was kept as " + m_dir + "CURRENT.TSK.unreadable-"), std::string::npos)
+        << r.err;
+    const auto after = snapshot(m_dir);
+    std::string kept;
+    for (const auto& [name, content] : after)
+        if (name.rfind("CURRENT.TSK.unreadable-", 0) == 0)
+            kept = content;
+    EXPECT_EQ(kept, "Beta since-nine ACTIVE\n");
+    EXPECT_EQ(after.at("HOURS.TSK"), before.at("HOURS.TSK"));
+    EXPECT_EQ(after.count("LOGINOUT.TSK"), 0u) << "the log-in was not made";
+    r = zov({});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("DEFAULT sleeping since", 0), 0u) << r.out;
+
+    // A folder with only HOURS.TSK, and a folder that does not exist: readers
+    // create nothing.
+    ::unlink((m_dir + "CURRENT.TSK").c_str());
+    for (const auto& [name, content] : after)
+        if (name != "HOURS.TSK")
+            ::unlink((m_dir + name).c_str());
+    before = snapshot(m_dir);
+    ASSERT_EQ(before.size(), 1u);
+    for (const auto& args : readers) {
+        r = zov(args);
+        EXPECT_EQ(r.status, 0) << (args.empty() ? "zov" : args[0]) << ": " << r.err;
+        EXPECT_EQ(snapshot(m_dir), before) << (args.empty() ? "zov" : args[0]);
+    }
+    const std::string missing = m_home.path() + "nowhere/";
+    for (const auto& args : readers) {
+        std::vector<std::string> with = {"--data", missing};
+        with.insert(with.end(), args.begin(), args.end());
+        r = run_zov({with, GetParam(), now_clock, {"HOME=" + m_home.path()}});
+        EXPECT_EQ(r.status, 0) << (args.empty() ? "zov" : args[0]) << ": " << r.err;
+        EXPECT_FALSE(exists(missing)) << (args.empty() ? "zov" : args[0]);
+    }
+}
+
 TEST_P(Cli, ErrorsSayWhatIsWrongAndChangeNothing)
 {
     const std::vector<error_row> rows = {

@@ -15,8 +15,16 @@ class zovTimeSheet;
 class zovKernel
 {
 public:
-    // dir ends with the path separator; the folder must exist.
-    explicit zovKernel(const std::string& dir);
+    // What a program means to do with the folder. A reader (status, reports)
+    // never creates, renames or writes a task file; only the index of
+    // HOURS.TSK, a cache, may be written.
+    enum class access { change, read_only };
+
+    // dir ends with the path separator; the folder must exist. For changes,
+    // the task files are checked first: missing ones are created, a state
+    // file that cannot be read is kept aside (see kept_aside) and replaced by
+    // the default state, and a change cut short is finished.
+    explicit zovKernel(const std::string& dir, access mode = access::change);
     zovKernel(const zovKernel&) = default;
     zovKernel& operator=(const zovKernel&) = default;
     virtual ~zovKernel();
@@ -63,6 +71,14 @@ public:
     // folder before it gives up (false).
     static void set_lock_wait(int milliseconds);
 
+    // The name under which the start-up check kept an unreadable CURRENT.TSK
+    // (in the data folder); empty when it found nothing wrong. The program
+    // must tell the user: the state started afresh.
+    const std::string& kept_aside() const { return m_kept_aside; }
+    // Whether CURRENT.TSK is missing, empty or holds a readable state: false
+    // when a reader would have to guess the state.
+    bool state_readable() const;
+
 private:
     // Brings CURRENT.TSK in line with what HOURS.TSK and LOGINOUT.TSK show
     // was already done, after a change was cut short. Runs under the lock.
@@ -76,4 +92,5 @@ private:
     zovCurrent m_current;
     zovSinkHours m_hours;
     bool m_read_ok = true;
+    std::string m_kept_aside;
 };
