@@ -413,4 +413,61 @@ TEST(IndexOnCoarseTimes, EditsWithinTheSameSecondShow)
     EXPECT_EQ(rc, 0);
 }
 
+// Lines without a UTC offset (written by hand or by older tools) are local
+// time: their instant depends on the zone of whoever reads them. An index
+// built in one zone must serve a reader in another, in the same process (its
+// parsed blocks too) and in the next.
+TEST(IndexLocalTime, LinesWithoutOffsetFollowTheReadersZone)
+{
+    const std::pair<const char*, const char*> moves[] = {{"Pacific/Kiritimati", "Pacific/Pago_Pago"},
+                                                        {"Pacific/Pago_Pago", "Pacific/Kiritimati"},
+                                                        {"UTC", "Australia/Lord_Howe"}};
+    for (const auto& [builder, reader] : moves) {
+        TempDir dir;
+        std::string text = "% task hours t1 t2\n";
+        // Some weeks of lines with an offset around it, so that blocks are skipped.
+        vu_datetime t = at("2027-01-04T08:00:00Z");
+        for (int i = 0; i < 2000; ++i) {
+            vu_datetime e;
+            e.set_time_t(t.to_time_t() + 1800);
+            text += zovSession("T", t, e).to_file_string() + "\n";
+            if (i == 1000)
+                text += "K   8.00     2027-02-02T09:00:00     2027-02-02T17:00:00\n";
+            t.set_time_t(t.to_time_t() + 3600);
+        }
+        write_file(dir.file("HOURS.TSK"), text);
+        auto k_hours = [&](zovKernel& kernel) {
+            double sum = 0;
+            for (const zovSession& s : kernel.hours(at("2027-02-02T00:00:00"), at("2027-02-03T00:00:00")))
+                if (s.task() == "K")
+                    sum += s.hours();
+            return sum;
+        };
+        auto k_week = [&](zovKernel& kernel) {
+            zovTimeSheet sheet(5, 2027);
+            kernel.tsheet(sheet);
+            double sum = 0;
+            for (const zovSession& s : sheet.hours())
+                if (s.task() == "K")
+                    sum += s.hours();
+            return sum;
+        };
+        zov_detail::forget_index();
+        {
+            TzGuard tz(builder);
+            zovKernel kernel(dir.path());
+            EXPECT_DOUBLE_EQ(k_hours(kernel), 8.0) << builder;
+            EXPECT_DOUBLE_EQ(k_week(kernel), 8.0) << builder;
+        }
+        TzGuard tz(reader);
+        zovKernel kernel(dir.path());
+        EXPECT_DOUBLE_EQ(k_hours(kernel), 8.0) << builder << " -> " << reader << ", same process";
+        EXPECT_DOUBLE_EQ(k_week(kernel), 8.0) << builder << " -> " << reader << ", same process";
+        zov_detail::forget_index();
+        EXPECT_DOUBLE_EQ(k_hours(kernel), 8.0) << builder << " -> " << reader << ", the next process";
+        EXPECT_DOUBLE_EQ(k_week(kernel), 8.0) << builder << " -> " << reader << ", the next process";
+        zov_detail::forget_index();
+    }
+}
+
 }  // namespace
