@@ -17,5 +17,6 @@
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
+#include <zov/zovText.h>
 #include <zov/zovTimeText.h>
 #include <zov/zovWeekFigures.h>

@@ -373,6 +373,20 @@ TEST_P(Cli, UnreadableHoursIsAnError)
     }
 }
 
+// Tables pad by display width: rows with non-ASCII names line up.
+TEST_P(Cli, TablesLineUpNonAsciiNames)
+{
+    const std::string aerger = "\xc3\x84rger";               // 5 columns, 6 bytes
+    const std::string kanji = "\xe6\xbc\xa2\xe5\xad\x97";  // 4 columns, 6 bytes
+    write_file(hours_path(), "% task hours t1 t2\n" + line("Zeta", "2026-12-07T08:00:00", "2026-12-07T09:00:00")
+                                 + line(aerger, "2026-12-07T09:00:00", "2026-12-07T10:00:00")
+                                 + line(kanji, "2026-12-07T10:00:00", "2026-12-07T11:00:00"));
+    set_state("Zeta", "2026-12-07T11:00:00", false);
+    const zov_result r = zov({"report", "2026-12-07", "2026-12-07"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Zeta       1.00\n" + aerger + "      1.00\n" + kanji + "       1.00\nTotal      3.00\n");
+}
+
 // A hand-edited state file: what is clearly meant is read; what cannot be
 // read is never guessed at and never reset unnoticed. Commands that only
 // read never create, rename or write a task file.
