@@ -48,6 +48,7 @@ bench:
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_TRAY=OFF -DZOV_BUILD_BENCH=ON
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/zov_bench
+	$(BUILD)-bench/bench/zov_memory_bench
 	bench/compare.sh $(BUILD)-bench
 
 clean:

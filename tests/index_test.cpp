@@ -9,6 +9,7 @@
 #include <functional>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -468,6 +469,59 @@ TEST(IndexLocalTime, LinesWithoutOffsetFollowTheReadersZone)
         EXPECT_DOUBLE_EQ(k_week(kernel), 8.0) << builder << " -> " << reader << ", the next process";
         zov_detail::forget_index();
     }
+}
+
+// Reading takes bounded memory whatever a line holds: a 200 MB line (a hole
+// of the file, so the test writes nothing of it) is passed over, never held,
+// by the index, by a query through it and by the plain reader. Run in a child
+// with its address space limited to 150 MB (not under AddressSanitizer, whose
+// shadow memory needs more address space than that by itself).
+TEST(IndexMemory, A200MegabyteLineIsPassedOverInBoundedMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    const bool limit = false;
+#else
+    const bool limit = true;
+#endif
+    TempDir dir;
+    TzGuard tz("Europe/Berlin");
+    const std::string path = dir.file("HOURS.TSK");
+    const std::string first = zovSession("A", at("2026-12-07T08:00:00"), at("2026-12-07T10:00:00")).to_file_string() + "\n";
+    const std::string last = "\n" + zovSession("B", at("2026-12-07T10:00:00"), at("2026-12-07T13:00:00")).to_file_string() + "\n";
+    {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::write(fd, first.data(), first.size()), static_cast<ssize_t>(first.size()));
+        const off_t hole = 200 << 20;
+        ASSERT_EQ(::pwrite(fd, last.data(), last.size(), static_cast<off_t>(first.size()) + hole),
+                  static_cast<ssize_t>(last.size()));
+        ::close(fd);
+    }
+    const int rc = in_child(
+        [&] {
+            if (!limit)
+                return true;
+            const struct rlimit as = {150u << 20, 150u << 20};
+            return ::setrlimit(RLIMIT_AS, &as) == 0;
+        },
+        [&] {
+            zov_detail::forget_index();
+            zovKernel kernel(dir.path());
+            for (int round = 0; round < 2; ++round) {
+                double sum = 0;
+                for (const zovSession& s : kernel.hours(at("2026-12-07T00:00:00"), at("2026-12-08T00:00:00")))
+                    sum += s.hours();
+                EXPECT_DOUBLE_EQ(sum, 5.0) << "round " << round;
+                EXPECT_TRUE(kernel.read_ok());
+                zovTimeSheet sheet(50, 2026);
+                EXPECT_DOUBLE_EQ(kernel.tsheet(sheet), 5.0) << "round " << round;
+                zov_detail::forget_index();  // the second round loads the index from its file
+            }
+            zovSinkHours all(at("2026-12-07T00:00:00"), at("2026-12-08T00:00:00"));
+            EXPECT_EQ(zovHours().read_lines(all), zovFile::read_status::lines);
+            EXPECT_EQ(std::distance(all.begin(), all.end()), 2);
+        });
+    EXPECT_EQ(rc, 0);
 }
 
 }  // namespace
