@@ -464,10 +464,13 @@ TEST_F(TaskFiles, hours_write_of_a_batch_appends_all_lines)
     EXPECT_TRUE(zovHours().write(std::vector<zovSession>{
         zovSession("A", at("2013-03-13T08:00:00"), at("2013-03-13T09:00:00")),
         zovSession("B", at("2013-03-13T09:00:00"), at("2013-03-13T10:00:00"))}));
+    // Between two comments, so that a power cut that kept part of it shows.
     const auto lines = read_lines(file("HOURS.TSK"));
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].substr(0, 8), "A   1.00");
-    EXPECT_EQ(lines[2].substr(0, 8), "B   1.00");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], "% correction begins");
+    EXPECT_EQ(lines[2].substr(0, 8), "A   1.00");
+    EXPECT_EQ(lines[3].substr(0, 8), "B   1.00");
+    EXPECT_EQ(lines[4], "% correction ends");
 }
 
 // ---------------------------------------------------------------------------

@@ -196,6 +196,30 @@ zovFile::read_status zovFile::read_last(std::string& line) const
     return read_status::empty;
 }
 
+zovFile::read_status zovFile::read_tail(std::size_t max, std::string& tail, std::uint64_t& from) const
+{
+    read_status failure = read_status::failed;
+    zovFd fd(open_regular(path(), failure));
+    if (fd.get() < 0)
+        return failure;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        return read_status::failed;
+    const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+    from = size > max ? size - max : 0;
+    tail.assign(static_cast<std::size_t>(size - from), '\0');
+    if (!tail.empty() && ::pread(fd.get(), &tail[0], tail.size(), static_cast<off_t>(from)) != static_cast<ssize_t>(tail.size()))
+        return read_status::failed;
+    return tail.empty() ? read_status::empty : read_status::lines;
+}
+
+bool zovFile::cut_at(std::uint64_t size) const
+{
+    zovFd fd(::open(path().c_str(), O_RDWR | O_CLOEXEC));
+    return fd.get() >= 0 && ::ftruncate(fd.get(), static_cast<off_t>(size)) == 0 && ::fdatasync(fd.get()) == 0
+           && fd.close();
+}
+
 bool zovFile::write_append(const std::string& line) const
 {
     const std::string file = path();

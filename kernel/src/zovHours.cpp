@@ -6,6 +6,8 @@
 
 #include "zovIndex.h"
 
+#include <cstdint>
+
 zovHours::zovHours() : zovFile("HOURS.TSK") {}
 
 bool zovHours::init()
@@ -76,17 +78,45 @@ zovFile::read_status zovHours::read_last(std::string& line) const
     return zovFile::read_last(line);
 }
 
+namespace {
+
+const char* const batch_begins = "% correction begins";
+const char* const batch_ends = "% correction ends";
+
+}  // namespace
+
 std::string zovHours::lines(const std::vector<zovSession>& sessions)
 {
-    std::string text;
+    if (sessions.empty())
+        return std::string();
+    std::string text = batch_begins;
     for (const zovSession& s : sessions) {
         if (!s.is_valid())
             return std::string();
-        if (!text.empty())
-            text += '\n';
+        text += '\n';
         text += s.to_file_string();
     }
-    return text;
+    return text + '\n' + batch_ends;
+}
+
+bool zovHours::drop_unfinished_batch() const
+{
+    // A batch is the last write of a change; its lines are bounded by what
+    // one correction can cancel, so the file's last few MiB hold all of it.
+    std::string tail;
+    std::uint64_t from = 0;
+    if (read_tail(4 << 20, tail, from) != read_status::lines)
+        return true;
+    const std::string begins = std::string("\n") + batch_begins;
+    std::size_t at = tail.rfind(begins);
+    if (at == std::string::npos && from == 0 && tail.compare(0, begins.size() - 1, batch_begins) == 0)
+        at = static_cast<std::size_t>(-1);  // at the very start of the file
+    else if (at == std::string::npos)
+        return true;
+    const std::size_t start = at + 1;  // the comment's first byte
+    if (tail.find(std::string("\n") + batch_ends, start) != std::string::npos)
+        return true;
+    return cut_at(from + start);
 }
 
 bool zovHours::write(const std::vector<zovSession>& sessions) const

@@ -28,12 +28,9 @@ zovKernel::zovKernel(const std::string& dir, access mode)
     zovCurrent::init(&m_kept_aside);
     zovHours::init();
     zovLoginOut::init();
-    // Only a running session can have been left half closed.
-    if (m_current.read() && m_current.active()) {
-        zovLock lock(dir, lock_wait_ms);
-        if (lock.held())
-            repair();
-    }
+    zovLock lock(dir, lock_wait_ms);
+    if (lock.held())
+        repair();
 }
 
 zovKernel::~zovKernel() = default;
@@ -88,6 +85,9 @@ const zovCurrent& zovKernel::current()
 // is not: it runs on under the old name.
 void zovKernel::repair()
 {
+    // A correction's lines that a power cut left only partly on disk go
+    // first: whole or not at all.
+    zovHours().drop_unfinished_batch();
     if (!m_current.read() || !m_current.active())
         return;
     const std::string task = m_current.task();

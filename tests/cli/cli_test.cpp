@@ -324,7 +324,7 @@ TEST_P(Cli, CorrectionPrintsTheLinesItAppends)
     r = zov({"correct", " Gamma\t", "2026-12-07T10:00", "2026-12-07T11:00"});  // typed with blanks around
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, lines);
-    EXPECT_EQ(read_file(hours_path()), base + lines);
+    EXPECT_EQ(read_file(hours_path()), base + "% correction begins\n" + lines + "% correction ends\n");
 
     // What the correction cancelled is gone from the sessions and the sums.
     const std::string iso = "2026-12-07T";
@@ -351,7 +351,7 @@ TEST_P(Cli, DryRunShowsWhatTheCorrectionWrites)
     const zov_result real = zov(args);
     EXPECT_EQ(real.status, 0) << real.err;
     EXPECT_EQ(real.out, trial.out);
-    EXPECT_EQ(read_file(hours_path()), base + real.out);
+    EXPECT_EQ(read_file(hours_path()), base + "% correction begins\n" + real.out + "% correction ends\n");
     // The running session gave up the corrected half hour.
     EXPECT_EQ(zov({"report", "2026-12-08", "2026-12-08"}).out, "Beta       1.50\nGamma      0.50\nTotal      2.00\n");
 }

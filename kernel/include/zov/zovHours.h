@@ -29,9 +29,15 @@ public:
     // Takes the session's line back if it is still the file's last line.
     bool take_back(const zovSession& session) const;
     // Appends the lines of all sessions in one write: all of them or none.
+    // They stand between the comments "% correction begins" and "% correction
+    // ends", so that a power cut that kept only part of the write shows.
     bool write(const std::vector<zovSession>& sessions) const;
     // Takes back the lines of such a write if they still end the file.
     bool take_back(const std::vector<zovSession>& sessions) const;
+    // Removes the end of the file from a "% correction begins" comment that
+    // no "% correction ends" follows: a write of several lines that a power
+    // cut left in part. True when nothing was wrong or it was removed.
+    bool drop_unfinished_batch() const;
 
 private:
     // The sessions' lines, without the final line end; empty if any is invalid.
