@@ -2,12 +2,13 @@
 # make test   installs what the tests need, builds (warnings are errors) and runs
 #             every test, then again under AddressSanitizer + UBSan
 # make bench  builds and runs the benchmarks, then times zov beside Timewarrior
+# make package  builds the Debian packages zov_*.deb and zov-dev_*.deb here
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: run test build test-main test-asan test-consumer bench fuzz clean
+.PHONY: run test build test-main test-asan test-consumer test-package package bench fuzz clean
 
 run:
 	scripts/deps.sh run
@@ -16,12 +17,12 @@ run:
 	scripts/run-zovtray.sh $(BUILD)/tray/zovtray
 
 build:
-	cmake -S . -B $(BUILD) -DZOV_WERROR=ON $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DZOV_WERROR=ON -DZOV_BUILD_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 test:
 	scripts/deps.sh test
-	$(MAKE) test-main test-asan test-consumer fuzz
+	$(MAKE) test-main test-package test-asan test-consumer fuzz
 
 test-main: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -43,6 +44,20 @@ fuzz:
 	cmake --build $(BUILD)-fuzz -j $(JOBS)
 	fuzz/run.sh $(BUILD)-fuzz $(FUZZ_SECONDS)
 
+# The packages from the build folder as it is (a fresh one builds without
+# the tests): CPack installs the programs, libraries and files into them.
+package:
+	scripts/deps.sh package
+	cmake -S . -B $(BUILD) $(if $(wildcard $(BUILD)/CMakeCache.txt),,-DZOV_BUILD_TESTS=OFF) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS) --target zov zovtray zov_package_files
+	rm -f $(BUILD)/zov_*.deb $(BUILD)/zov-dev_*.deb zov_*.deb zov-dev_*.deb
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/zov_*.deb $(BUILD)/zov-dev_*.deb .
+
+# Installs the package on this machine, uses it and purges it (as root).
+test-package: build package
+	tests/package/install_test.sh . $(BUILD)
+
 bench:
 	scripts/deps.sh bench
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_TRAY=OFF -DZOV_BUILD_BENCH=ON
@@ -52,4 +67,4 @@ bench:
 	bench/compare.sh $(BUILD)-bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BUILD)-bench zov_*.deb zov-dev_*.deb

@@ -93,9 +93,8 @@ std::string utc_stamp(const vu_datetime& t)
 std::size_t write_timewarrior(const std::string& hours_file, const std::string& tw_dir)
 {
     const std::string dir = hours_file.substr(0, hours_file.rfind('/') + 1);
-    zovFile::set_dir(dir);
     all_sessions sink;
-    zovHours().read(sink);
+    zovHours(dir).read(sink);
     std::vector<zovSession> kept;
     for (const zovSession& s : sink.m_sessions) {
         if (s.hours() < 0.0) {

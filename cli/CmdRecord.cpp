@@ -22,22 +22,23 @@ std::string since_text(const vu_datetime& t, const vu_datetime& now)
     return t.to_format_string("%Y-%m-%d %H:%M");
 }
 
-int refuse_or_fail(context& c, const std::string& name)
+// The kernel's word on a change it refused or could not make.
+int refused_by_kernel(context& c)
 {
-    if (!zovKernel::is_valid_task_name(name))
-        return c.fail(refused, zov::bad_name_message(name));
-    return c.fail(refused, zov::write_failed_message(c.kernel.dir()));
+    return c.fail(refused, c.kernel.message());
 }
 
 }  // namespace
 
 int cmd_status(context& c, format f)
 {
-    const zovCurrent current = c.kernel.current();  // a copy: hours() reads again
     const zov::day_range today = zov::today_range(c.now);
-    const zov::day_total total = zov::today_total(c.kernel.hours(today.lo, today.hi), current, c.now);
-    if (!c.kernel.read_ok())
+    // State and log of one moment, after a due daily log-out.
+    const zovSnapshot snap = c.kernel.snapshot(today.lo, today.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const zovCurrent& current = snap.current;
+    const zov::day_total total = zov::today_total(snap.hours, current, c.now);
     const double running = zov::running_hours(current, c.now);
     std::ostringstream text;
     if (f == format::json) {
@@ -74,7 +75,7 @@ int cmd_login(context& c, const std::string& task)
     if (!name.empty() && !zovKernel::is_valid_task_name(name))
         return c.fail(refused, zov::bad_name_message(name));
     if (!c.kernel.login(name))
-        return refuse_or_fail(c, name.empty() ? c.kernel.current().task() : name);
+        return refused_by_kernel(c);
     return cmd_status(c, format::text);
 }
 
@@ -84,23 +85,24 @@ int cmd_next(context& c, const std::string& task)
     if (!zovKernel::is_valid_task_name(name))
         return c.fail(refused, zov::bad_name_message(name));
     if (!c.kernel.next(name))
-        return refuse_or_fail(c, name);
+        return refused_by_kernel(c);
     return cmd_status(c, format::text);
 }
 
 int cmd_logout(context& c)
 {
     if (!c.kernel.logout())
-        return c.fail(refused, zov::write_failed_message(c.kernel.dir()));
+        return refused_by_kernel(c);
     return cmd_status(c, format::text);
 }
 
 int cmd_tasks(context& c)
 {
     const zov::day_range range = zov::recent_range(c.now);
-    const std::vector<std::string> names = zov::recent_tasks(c.kernel.hours(range.lo, range.hi));
-    if (!c.kernel.read_ok())
+    const zovSnapshot snap = c.kernel.snapshot(range.lo, range.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const std::vector<std::string> names = zov::recent_tasks(snap.hours);
     std::ostringstream text;
     for (const std::string& name : names)
         text << name << '\n';

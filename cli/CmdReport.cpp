@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -125,30 +124,6 @@ std::vector<net_session> net_sessions(const zovSinkHours& pieces)
     return result;
 }
 
-// A correction's lines without writing them: the kernel makes the very
-// correction on a copy of the task files, which then goes.
-bool trial_correction(context& c, const zovSession& session, zovSinkHours& written)
-{
-    const std::string dir = c.kernel.dir();
-    std::error_code ec;
-    std::string templ = (std::filesystem::temp_directory_path(ec) / "zov-dry-run-XXXXXX").string();
-    if (ec || !::mkdtemp(&templ[0]))
-        return false;
-    const std::string copy = templ + "/";
-    bool ok = true;
-    for (const char* name : {"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}) {
-        if (std::filesystem::exists(dir + name, ec))
-            ok = ok && std::filesystem::copy_file(dir + name, copy + name, ec);
-    }
-    if (ok) {
-        zovKernel trial(copy);
-        ok = trial.session(session, written);
-    }
-    zovFile::set_dir(dir);  // the folder is one per process: give it back
-    std::filesystem::remove_all(copy, ec);
-    return ok;
-}
-
 }  // namespace
 
 int cmd_report(context& c, const std::string& from, const std::string& until, const std::string& by,
@@ -158,10 +133,12 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
     table.by = by;
     if (const int rc = parse_range(c, from, until, table.span))
         return rc;
-    const zovCurrent current = c.kernel.current();
-    zovSinkHours pieces = c.kernel.hours(table.span.lo, table.span.hi);
-    if (!c.kernel.read_ok())
+    // State and log of one moment, after a due daily log-out.
+    zovSnapshot snap = c.kernel.snapshot(table.span.lo, table.span.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const zovCurrent& current = snap.current;
+    zovSinkHours& pieces = snap.hours;
     // The running session counts up to now, as in the week sheet; a clock set
     // back below its begin counts nothing.
     zovSession running;
@@ -189,9 +166,10 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
     range r;
     if (const int rc = parse_range(c, from, until, r))
         return rc;
-    const std::vector<net_session> sessions = net_sessions(c.kernel.hours(r.lo, r.hi));
-    if (!c.kernel.read_ok())
+    const zovSnapshot snap = c.kernel.snapshot(r.lo, r.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const std::vector<net_session> sessions = net_sessions(snap.hours);
     std::ostringstream text;
     nlohmann::json list = nlohmann::json::array();
     if (f == format::csv)
@@ -227,14 +205,9 @@ int cmd_correct(context& c, const std::string& typed, const std::string& from,
         return c.fail(refused, "Negative time specified");
     const zovSession session(task, r.lo, r.hi);
     zovSinkHours written;
-    if (dry_run) {
-        if (!trial_correction(c, session, written))
-            return c.fail(refused, "could not try the correction in a copy of " + c.kernel.dir());
-    } else if (!c.kernel.session(session, written)) {
-        if (!c.kernel.read_ok())
-            return c.read_failed();
-        return c.fail(refused, zov::write_failed_message(c.kernel.dir()));
-    }
+    // A dry run is the same call, which then writes nothing.
+    if (!c.kernel.correct(session, false, written, dry_run))
+        return c.fail(refused, c.kernel.message());
     std::ostringstream text;
     for (const zovSession& line : written)
         text << line.to_file_string() << '\n';

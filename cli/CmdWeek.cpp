@@ -79,11 +79,13 @@ void write_week_json(std::ostream& out, zovTimeSheet& sheet, const std::vector<w
 
 int cmd_today(context& c, format f)
 {
-    const zovCurrent current = c.kernel.current();
     const zov::day_range today = zov::today_range(c.now);
-    const zovSinkHours& pieces = c.kernel.hours(today.lo, today.hi);
-    if (!c.kernel.read_ok())
+    // State and log of one moment, after a due daily log-out.
+    const zovSnapshot snap = c.kernel.snapshot(today.lo, today.hi);
+    if (!snap.read_ok)
         return c.read_failed();
+    const zovCurrent& current = snap.current;
+    const zovSinkHours& pieces = snap.hours;
     hours_table table;
     table.by = "task";
     table.span = {today.lo, today.hi};

@@ -11,6 +11,7 @@
 #include <zov/zovDataDir.h>
 #include <zov/zovDays.h>
 #include <zov/zovKernel.h>
+#include <zov/zovVersion.h>
 
 #include "Commands.h"
 
@@ -78,6 +79,8 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     app.fallthrough();
     app.require_subcommand(0, 1);
     app.add_option("--data", o.data, "data folder (default: $XDG_DATA_HOME/Zovaro)");
+    app.set_version_flag("--version", std::string("zov ") + zov::version_text(),
+                         "print the version and exit");
     app.failure_message([](const CLI::App*, const CLI::Error& e) {
         return std::string("zov: ") + e.what() + " (see zov --help)\n";
     });

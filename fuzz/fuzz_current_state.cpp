@@ -87,7 +87,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
         fail("mkdtemp failed", templ);
     data_dir = templ + "/";
     std::atexit(remove_data_dir);
-    zovFile::set_dir(data_dir);
     // HOURS.TSK is the same file, so that the general reader sees the input too.
     if (::symlink("CURRENT.TSK", (data_dir + "HOURS.TSK").c_str()) != 0)
         fail("symlink failed", data_dir);
@@ -101,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     write_raw(data_dir + "CURRENT.TSK", text);
 
     collect sink;
-    const bool offered = zovHours().read(sink);
+    const bool offered = zovHours(data_dir).read(sink);
     const std::vector<std::string> expected = expected_lines(text);
     if (sink.lines != expected)
         fail("the file reader lost, changed or invented a line", std::to_string(sink.lines.size()) + " lines offered, "
@@ -109,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (offered != !expected.empty())
         fail("the file reader's result does not match the lines offered", "");
 
-    zovCurrent state;
+    zovCurrent state(data_dir);
     const std::string fresh = describe(state);
     if (!state.read()) {
         if (describe(state) != fresh)
@@ -121,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("a state was read with an unusable task or time", describe(state));
     // Written back, it reads as the same state.
     write_raw(data_dir + "CURRENT.TSK", state.message() + "\n");
-    zovCurrent again;
+    zovCurrent again(data_dir);
     if (!again.read() || again.task() != state.task() || again.time() != state.time()
         || again.active() != state.active())
         fail("a state does not read back", describe(state));

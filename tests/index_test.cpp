@@ -23,6 +23,7 @@ namespace {
 class FullRead : public zovHours
 {
 public:
+    explicit FullRead(const std::string& dir) : zovHours(dir) {}
     // The reference: all of the file, no index.
     std::string pieces(const vu_datetime& lo, const vu_datetime& hi) const
     {
@@ -100,7 +101,7 @@ protected:
     void expect_same_answers(const std::string& what)
     {
         zovKernel kernel(m_dir.path());
-        const FullRead full;
+        const FullRead full(m_dir.path());
         const std::vector<std::pair<std::string, std::string>> ranges = {
             {"2026-01-05T00:00:00", "2026-01-06T00:00:00"}, {"2026-02-10T12:00:00", "2026-02-11T03:00:00"},
             {"2026-03-01T00:00:00", "2026-04-01T00:00:00"}, {"2025-01-01T00:00:00", "2028-01-01T00:00:00"},
@@ -242,7 +243,7 @@ TEST_F(Index, ChangesToTheFileShowInTheNextAnswer)
         c.make();
         expect_same_answers(c.name);
         const bool moved = std::string(c.name).find("edited") != std::string::npos;
-        EXPECT_EQ(FullRead().pieces(at("2020-01-01T00:00:00"), at("2020-03-01T00:00:00")).empty(), !moved) << c.name;
+        EXPECT_EQ(FullRead(m_dir.path()).pieces(at("2020-01-01T00:00:00"), at("2020-03-01T00:00:00")).empty(), !moved) << c.name;
         // And so does a process that starts afresh from the index file.
         zov_detail::forget_index();
         expect_same_answers(std::string("afresh: ") + c.name);
@@ -518,7 +519,7 @@ TEST(IndexMemory, A200MegabyteLineIsPassedOverInBoundedMemory)
                 zov_detail::forget_index();  // the second round loads the index from its file
             }
             zovSinkHours all(at("2026-12-07T00:00:00"), at("2026-12-08T00:00:00"));
-            EXPECT_EQ(zovHours().read_lines(all), zovFile::read_status::lines);
+            EXPECT_EQ(zovHours(dir.path()).read_lines(all), zovFile::read_status::lines);
             EXPECT_EQ(std::distance(all.begin(), all.end()), 2);
         });
     EXPECT_EQ(rc, 0);

@@ -162,13 +162,21 @@ TEST_F(KernelFaults, hours_file_that_is_a_folder)
     EXPECT_TRUE(is_directory(file("HOURS.TSK")));
     EXPECT_EQ(read_file(file("HOURS.TSK/keep")), "inside\n");
 
-    ASSERT_TRUE(k.login("K"));
-    const std::string loginout = read_file(file("LOGINOUT.TSK"));
+    // A log that cannot be read: a log-in would start a session that could
+    // never be closed. Refused before anything is written.
+    const std::string state = read_file(file("CURRENT.TSK"));
+    EXPECT_FALSE(k.login("K"));
+    EXPECT_EQ(k.last_error(), zovKernel::error::unreadable);
+    EXPECT_EQ(read_file(file("CURRENT.TSK")), state);
+    EXPECT_FALSE(exists(file("LOGINOUT.TSK")));
+
+    // Running since before it became unreadable: it keeps running.
+    write_file(file("CURRENT.TSK"), "K 2013-03-13T08:00:00+01:00 ACTIVE\n");
     clock().set("2013-03-13T09:00:00");
     // The closing session cannot be stored: the session keeps running.
     EXPECT_FALSE(k.logout());
     EXPECT_EQ(read_file(file("CURRENT.TSK")), "K 2013-03-13T08:00:00+01:00 ACTIVE\n");
-    EXPECT_EQ(read_file(file("LOGINOUT.TSK")), loginout);
+    EXPECT_FALSE(exists(file("LOGINOUT.TSK")));
     EXPECT_TRUE(k.current().active());
     EXPECT_EQ(k.current().time(), at("2013-03-13T08:00:00"));
     EXPECT_FALSE(k.next("L"));
@@ -189,7 +197,9 @@ TEST_F(KernelFaults, hours_file_that_is_a_device)
     char target[64] = {};
     ASSERT_GT(::readlink(file("HOURS.TSK").c_str(), target, sizeof target - 1), 0);
     EXPECT_STREQ(target, "/dev/full");
-    ASSERT_TRUE(k.login("K"));
+    EXPECT_FALSE(k.login("K"));
+    EXPECT_FALSE(k.current().active());
+    write_file(file("CURRENT.TSK"), "K 2013-03-13T08:00:00+01:00 ACTIVE\n");
     clock().set("2013-03-13T09:00:00");
     EXPECT_FALSE(k.logout());
     EXPECT_TRUE(k.current().active());
@@ -272,7 +282,7 @@ TEST_F(KernelFaults, appends_of_two_processes_do_not_mix_within_a_line)
         if (pid == 0) {
             bool ok = true;
             for (int i = 0; i < per_process; ++i)
-                ok &= zovHours().write(zovSession(task, at("2013-03-13T08:00:00"), at("2013-03-13T09:00:00")));
+                ok &= zovHours(path()).write(zovSession(task, at("2013-03-13T08:00:00"), at("2013-03-13T09:00:00")));
             ::_exit(ok ? 0 : 1);
         }
         children.push_back(pid);

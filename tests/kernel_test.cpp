@@ -71,7 +71,7 @@ TEST_F(Kernel, name_and_folder)
     EXPECT_EQ(zovKernel::kernel_name(), "Zovaro");
     zovKernel k(path());
     EXPECT_EQ(k.dir(), path());
-    EXPECT_EQ(zovFile::get_dir(), path());
+    EXPECT_EQ(k.current().dir(), path());
     EXPECT_EQ(path().back(), '/');
 }
 
@@ -484,14 +484,15 @@ TEST_P(KernelZones, logout_at_an_instant_is_kept_between_the_begin_and_now)
         zovKernel k(dir.path());
         ASSERT_TRUE(k.login("K"));
         m_clock.set("2013-03-13T14:00:00");
-        ASSERT_TRUE(k.logout(at(c.at)));
+        ASSERT_TRUE(k.logout(at(c.at), at("2013-03-13T10:00:00")));
         const std::string end = at(std::string("2013-03-13T") + c.end).to_readable_datetime_string();
         EXPECT_EQ(read_lines(dir.file("HOURS.TSK")).back().substr(0, 1), "K");
         EXPECT_EQ(zovSession(read_lines(dir.file("HOURS.TSK")).back()).tend(), at(std::string("2013-03-13T") + c.end));
         EXPECT_EQ(read_lines(dir.file("LOGINOUT.TSK")).back(), "LOGOUT " + end);
         EXPECT_EQ(read_file(dir.file("CURRENT.TSK")), "K " + end + " INACTIVE\n");
-        // Nothing running: a second one writes nothing.
-        EXPECT_TRUE(k.logout(at(c.at)));
+        // That session no longer runs: a second one is refused and writes nothing.
+        EXPECT_FALSE(k.logout(at(c.at), at("2013-03-13T10:00:00")));
+        EXPECT_EQ(k.last_error(), zovKernel::error::changed);
         EXPECT_EQ(read_lines(dir.file("HOURS.TSK")).size(), 2u);
     }
 }

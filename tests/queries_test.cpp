@@ -317,8 +317,7 @@ TEST_P(Queries, week_takes_every_session_with_time_in_it_whole)
         zovSinkWeek week(c.week, c.year);
         EXPECT_EQ(week.week(), c.week);
         EXPECT_EQ(week.year(), c.year);
-        zovFile::set_dir(path());
-        zovHours().read(week);
+        zovHours(path()).read(week);
         std::vector<std::string> tasks;
         for (const zovSession& s : week)
             tasks.push_back(s.task());
@@ -330,10 +329,9 @@ TEST_P(Queries, week_takes_every_session_with_time_in_it_whole)
 TEST_P(Queries, a_reversed_session_belongs_to_every_week_it_has_time_in)
 {
     record({{"Rev", "2013-03-18T01:00:00", "2013-03-17T22:00:00"}, {"Touch", "2013-03-17T20:00:00", "2013-03-18T00:00:00"}});
-    zovFile::set_dir(path());
     zovSinkWeek w11(11, 2013), w12(12, 2013);
-    zovHours().read(w11);
-    zovHours().read(w12);
+    zovHours(path()).read(w11);
+    zovHours(path()).read(w12);
     ASSERT_EQ(pieces(w11).size(), 2u);
     // Ending at the week's first instant is no time in it.
     ASSERT_EQ(pieces(w12).size(), 1u);
@@ -349,7 +347,6 @@ TEST_P(Queries, weeks_at_year_ends_belong_to_their_iso_year)
         {"Jan03of2016", "2016-01-03T09:00:00", "2016-01-03T10:00:00"},
         {"Jan01of2021", "2021-01-01T09:00:00", "2021-01-01T10:00:00"},
     });
-    zovFile::set_dir(path());
     struct Case
     {
         int week;
@@ -366,7 +363,7 @@ TEST_P(Queries, weeks_at_year_ends_belong_to_their_iso_year)
     };
     for (const Case& c : cases) {
         zovSinkWeek week(c.week, c.year);
-        zovHours().read(week);
+        zovHours(path()).read(week);
         std::vector<std::string> tasks;
         for (const zovSession& s : week)
             tasks.push_back(s.task());

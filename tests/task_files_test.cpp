@@ -24,7 +24,7 @@ namespace {
 class ProbeFile : public zovFile
 {
 public:
-    explicit ProbeFile(const std::string& name) : zovFile(name) {}
+    ProbeFile(const std::string& dir, const std::string& name) : zovFile(dir, name) {}
     using zovFile::get_tokens;
     using zovFile::read;
     using zovFile::read_first;
@@ -53,8 +53,11 @@ private:
 class TaskFiles : public ::testing::Test
 {
 protected:
-    TaskFiles() : m_tz("Europe/Berlin"), m_clock("2013-03-13T08:00:00") { zovFile::set_dir(m_dir.path()); }
-    ~TaskFiles() override { zovFile::set_dir(""); }
+    TaskFiles() : m_tz("Europe/Berlin"), m_clock("2013-03-13T08:00:00"), m_files(m_dir.path()) {}
+
+    // The folder the file objects of a test work in.
+    const std::string& dir() const { return m_files; }
+    void use_dir(const std::string& dir) { m_files = dir; }
 
     std::string file(const std::string& name) const { return m_dir.file(name); }
     const std::string& path() const { return m_dir.path(); }
@@ -64,6 +67,7 @@ private:
     TempDir m_dir;
     TzGuard m_tz;
     FixedClock m_clock;
+    std::string m_files;
 };
 
 const char* const header = "% task hours t1 t2";
@@ -75,11 +79,11 @@ const char* const header = "% task hours t1 t2";
 
 TEST_F(TaskFiles, path_is_folder_and_name_without_separator)
 {
-    EXPECT_EQ(zovFile::get_dir(), path());
-    EXPECT_EQ(ProbeFile("X.TSK").path(), path() + "X.TSK");
-    EXPECT_EQ(zovCurrent().path(), path() + "CURRENT.TSK");
-    EXPECT_EQ(zovHours().path(), path() + "HOURS.TSK");
-    EXPECT_EQ(zovLoginOut().path(), path() + "LOGINOUT.TSK");
+    EXPECT_EQ(ProbeFile(path(), "X.TSK").dir(), path());
+    EXPECT_EQ(ProbeFile(dir(), "X.TSK").path(), path() + "X.TSK");
+    EXPECT_EQ(zovCurrent(dir()).path(), path() + "CURRENT.TSK");
+    EXPECT_EQ(zovHours(dir()).path(), path() + "HOURS.TSK");
+    EXPECT_EQ(zovLoginOut(dir()).path(), path() + "LOGINOUT.TSK");
 }
 
 TEST_F(TaskFiles, read_offers_lines_that_are_neither_blank_nor_comments)
@@ -117,11 +121,11 @@ TEST_F(TaskFiles, read_offers_lines_that_are_neither_blank_nor_comments)
     for (const Case& c : cases) {
         write_file(file("X.TSK"), c.content);
         Recorder sink;
-        EXPECT_EQ(ProbeFile("X.TSK").read(sink), !c.offered.empty()) << c.name;
+        EXPECT_EQ(ProbeFile(dir(), "X.TSK").read(sink), !c.offered.empty()) << c.name;
         EXPECT_EQ(sink.lines, c.offered) << c.name;
         // Read from the end, the last of them, by the same rule.
         std::string last = "unchanged";
-        const zovFile::read_status found = ProbeFile("X.TSK").read_last(last);
+        const zovFile::read_status found = ProbeFile(dir(), "X.TSK").read_last(last);
         EXPECT_EQ(found, c.offered.empty() ? zovFile::read_status::empty : zovFile::read_status::lines) << c.name;
         EXPECT_EQ(last, c.offered.empty() ? std::string("unchanged") : c.offered.back()) << c.name;
     }
@@ -141,16 +145,16 @@ TEST_F(TaskFiles, read_sees_every_line_across_buffer_ends)
     }
     write_file(file("X.TSK"), content);
     Recorder sink;
-    EXPECT_TRUE(ProbeFile("X.TSK").read(sink));
+    EXPECT_TRUE(ProbeFile(dir(), "X.TSK").read(sink));
     EXPECT_EQ(sink.lines, expected);
 }
 
 TEST_F(TaskFiles, read_of_a_missing_file_or_a_folder_is_false)
 {
     Recorder sink;
-    EXPECT_FALSE(ProbeFile("MISSING.TSK").read(sink));
+    EXPECT_FALSE(ProbeFile(dir(), "MISSING.TSK").read(sink));
     ASSERT_EQ(::mkdir(file("DIR.TSK").c_str(), 0700), 0);
-    EXPECT_FALSE(ProbeFile("DIR.TSK").read(sink));
+    EXPECT_FALSE(ProbeFile(dir(), "DIR.TSK").read(sink));
     EXPECT_TRUE(sink.lines.empty());
 }
 
@@ -158,10 +162,10 @@ TEST_F(TaskFiles, read_stops_when_the_sink_says_so)
 {
     write_file(file("X.TSK"), "% c\nfirst\nsecond\nthird\n");
     Recorder at_once(1);
-    EXPECT_TRUE(ProbeFile("X.TSK").read(at_once));
+    EXPECT_TRUE(ProbeFile(dir(), "X.TSK").read(at_once));
     EXPECT_EQ(at_once.lines, std::vector<std::string>{"first"});
     Recorder second(2);
-    EXPECT_TRUE(ProbeFile("X.TSK").read(second));
+    EXPECT_TRUE(ProbeFile(dir(), "X.TSK").read(second));
     EXPECT_EQ(second.lines, (std::vector<std::string>{"first", "second"}));
 }
 
@@ -169,29 +173,29 @@ TEST_F(TaskFiles, read_first_takes_the_first_accepted_line_or_leaves_the_string)
 {
     write_file(file("X.TSK"), "\n  % c\n  first line \r\nsecond\n");
     std::string line = "unchanged";
-    EXPECT_TRUE(ProbeFile("X.TSK").read_first(line));
+    EXPECT_TRUE(ProbeFile(dir(), "X.TSK").read_first(line));
     EXPECT_EQ(line, "  first line \r");
     write_file(file("X.TSK"), "% only a comment\n");
     line = "unchanged";
-    EXPECT_FALSE(ProbeFile("X.TSK").read_first(line));
+    EXPECT_FALSE(ProbeFile(dir(), "X.TSK").read_first(line));
     EXPECT_EQ(line, "unchanged");
-    EXPECT_FALSE(ProbeFile("MISSING.TSK").read_first(line));
+    EXPECT_FALSE(ProbeFile(dir(), "MISSING.TSK").read_first(line));
     EXPECT_EQ(line, "unchanged");
 }
 
 TEST_F(TaskFiles, get_tokens_splits_at_blanks_tabs_and_carriage_returns)
 {
     std::vector<std::string> tokens;
-    EXPECT_TRUE(ProbeFile("X").get_tokens(" K\t2013-03-13T08:00:00+01:00 \t ACTIVE\r", tokens));
+    EXPECT_TRUE(ProbeFile(dir(), "X").get_tokens(" K\t2013-03-13T08:00:00+01:00 \t ACTIVE\r", tokens));
     EXPECT_EQ(tokens, (std::vector<std::string>{"K", "2013-03-13T08:00:00+01:00", "ACTIVE"}));
     tokens.clear();
-    EXPECT_FALSE(ProbeFile("X").get_tokens(" \t\r", tokens));
+    EXPECT_FALSE(ProbeFile(dir(), "X").get_tokens(" \t\r", tokens));
     EXPECT_TRUE(tokens.empty());
 }
 
 TEST_F(TaskFiles, write_append_creates_and_appends_lines_with_lf)
 {
-    const ProbeFile f("X.TSK");
+    const ProbeFile f(dir(), "X.TSK");
     EXPECT_TRUE(f.write_append("one"));
     EXPECT_TRUE(f.write_append("two"));
     EXPECT_EQ(read_file(file("X.TSK")), "one\ntwo\n");
@@ -200,7 +204,7 @@ TEST_F(TaskFiles, write_append_creates_and_appends_lines_with_lf)
 TEST_F(TaskFiles, write_clear_replaces_the_whole_file_and_leaves_no_temporary_file)
 {
     write_file(file("X.TSK"), "old line one\nold line two\n");
-    const ProbeFile f("X.TSK");
+    const ProbeFile f(dir(), "X.TSK");
     EXPECT_TRUE(f.write_clear("new"));
     EXPECT_EQ(read_file(file("X.TSK")), "new\n");
     EXPECT_TRUE(f.write_clear("newer"));
@@ -210,15 +214,15 @@ TEST_F(TaskFiles, write_clear_replaces_the_whole_file_and_leaves_no_temporary_fi
 
 TEST_F(TaskFiles, operations_fail_in_a_missing_folder)
 {
-    zovFile::set_dir(path() + "missing/");
-    const ProbeFile f("X.TSK");
+    use_dir(path() + "missing/");
+    const ProbeFile f(dir(), "X.TSK");
     Recorder sink;
     EXPECT_FALSE(f.read(sink));
     EXPECT_FALSE(f.write_append("x"));
     EXPECT_FALSE(f.write_clear("x"));
-    EXPECT_FALSE(zovCurrent::init());
-    EXPECT_FALSE(zovHours::init());
-    EXPECT_FALSE(zovLoginOut().login());
+    EXPECT_FALSE(zovCurrent::init(dir()));
+    EXPECT_FALSE(zovHours::init(dir()));
+    EXPECT_FALSE(zovLoginOut(dir()).login());
     EXPECT_FALSE(exists(path() + "missing"));
 }
 
@@ -261,7 +265,7 @@ TEST_F(TaskFiles, current_read_table)
         {"bad first line, good second", "K\nL " + t + " ACTIVE\n", false, "OLD", false},
     };
     for (const Case& c : cases) {
-        zovCurrent cur;
+        zovCurrent cur(dir());
         // A known previous state, stored through the class itself.
         ASSERT_TRUE(cur.write("OLD", at("2000-01-01T00:00:00+01:00"), false));
         write_file(file("CURRENT.TSK"), c.content);
@@ -274,7 +278,7 @@ TEST_F(TaskFiles, current_read_table)
 
 TEST_F(TaskFiles, current_read_of_a_missing_file_changes_nothing)
 {
-    zovCurrent cur;
+    zovCurrent cur(dir());
     EXPECT_FALSE(cur.read());
     EXPECT_EQ(cur.task(), "DEFAULT");
     EXPECT_TRUE(cur.time().is_not_a_date_time());
@@ -283,7 +287,7 @@ TEST_F(TaskFiles, current_read_of_a_missing_file_changes_nothing)
 
 TEST_F(TaskFiles, current_write_stores_one_state_line)
 {
-    zovCurrent cur;
+    zovCurrent cur(dir());
     ASSERT_TRUE(cur.write("K", at("2013-03-13T08:00:00"), true));
     EXPECT_EQ(read_file(file("CURRENT.TSK")), "K 2013-03-13T08:00:00+01:00 ACTIVE\n");
     EXPECT_EQ(cur.message(), "K 2013-03-13T08:00:00+01:00 ACTIVE");
@@ -293,7 +297,7 @@ TEST_F(TaskFiles, current_write_stores_one_state_line)
     EXPECT_EQ(read_file(file("CURRENT.TSK")), "L 2013-07-01T17:30:05+02:00 INACTIVE\n");
     EXPECT_EQ(cur.message(), "L 2013-07-01T17:30:05+02:00 INACTIVE");
     // Another object reads the same state.
-    zovCurrent other;
+    zovCurrent other(dir());
     ASSERT_TRUE(other.read());
     EXPECT_EQ(other.task(), "L");
     EXPECT_EQ(other.time(), at("2013-07-01T17:30:05"));
@@ -302,7 +306,7 @@ TEST_F(TaskFiles, current_write_stores_one_state_line)
 
 TEST_F(TaskFiles, current_write_of_an_unreadable_state_is_refused)
 {
-    zovCurrent cur;
+    zovCurrent cur(dir());
     ASSERT_TRUE(cur.write("K", at("2013-03-13T08:00:00"), true));
     EXPECT_FALSE(cur.write("L", vu_datetime(), false));
     EXPECT_FALSE(cur.write("", at("2013-03-13T09:00:00"), false));
@@ -314,7 +318,7 @@ TEST_F(TaskFiles, current_write_of_an_unreadable_state_is_refused)
 TEST_F(TaskFiles, current_init_creates_the_default_state)
 {
     clock().set("2013-03-13T07:59:00");
-    EXPECT_TRUE(zovCurrent::init());
+    EXPECT_TRUE(zovCurrent::init(dir()));
     EXPECT_EQ(read_file(file("CURRENT.TSK")), "DEFAULT 2013-03-13T07:59:00+01:00 INACTIVE\n");
 }
 
@@ -322,7 +326,7 @@ TEST_F(TaskFiles, current_init_leaves_a_readable_file_untouched)
 {
     const std::string content = "% my notes\n\nK 2012-01-01T10:00:00+01:00 ACTIVE extra\n% more\n";
     write_file(file("CURRENT.TSK"), content);
-    EXPECT_TRUE(zovCurrent::init());
+    EXPECT_TRUE(zovCurrent::init(dir()));
     EXPECT_EQ(read_file(file("CURRENT.TSK")), content);
     EXPECT_EQ(folder_entries(path()), std::vector<std::string>{"CURRENT.TSK"});
 }
@@ -341,34 +345,34 @@ TEST_F(TaskFiles, current_init_moves_an_unreadable_file_aside_and_writes_the_def
         {"task with a blank", "My Task 2013-03-12T08:00:00+01:00 ACTIVE\n"},
     };
     for (const Case& c : cases) {
-        TempDir dir;
-        zovFile::set_dir(dir.path());
-        write_file(dir.file("CURRENT.TSK"), c.content);
+        TempDir folder;
+        use_dir(folder.path());
+        write_file(folder.file("CURRENT.TSK"), c.content);
         std::string kept;
-        EXPECT_TRUE(zovCurrent::init(&kept)) << c.name;
-        EXPECT_EQ(read_file(dir.file("CURRENT.TSK")), "DEFAULT 2013-03-13T08:00:00+01:00 INACTIVE\n") << c.name;
-        const std::vector<std::string> names = folder_entries(dir.path());
+        EXPECT_TRUE(zovCurrent::init(dir(), &kept)) << c.name;
+        EXPECT_EQ(read_file(folder.file("CURRENT.TSK")), "DEFAULT 2013-03-13T08:00:00+01:00 INACTIVE\n") << c.name;
+        const std::vector<std::string> names = folder_entries(folder.path());
         ASSERT_EQ(names.size(), 2u) << c.name;
         const std::string& aside = names[0] == "CURRENT.TSK" ? names[1] : names[0];
         EXPECT_EQ(aside.rfind("CURRENT.TSK.", 0), 0u) << aside;
         EXPECT_NE(aside.find("unreadable"), std::string::npos) << aside;
         EXPECT_NE(aside.find("20130313"), std::string::npos) << aside;
-        EXPECT_EQ(read_file(dir.file(aside)), c.content) << c.name;
+        EXPECT_EQ(read_file(folder.file(aside)), c.content) << c.name;
         EXPECT_EQ(kept, aside) << c.name << ": the caller hears of it";
         // The next start finds the default readable and keeps it.
         kept.clear();
-        EXPECT_TRUE(zovCurrent::init(&kept));
+        EXPECT_TRUE(zovCurrent::init(dir(), &kept));
         EXPECT_EQ(kept, "") << c.name;
-        EXPECT_EQ(folder_entries(dir.path()).size(), 2u) << c.name;
+        EXPECT_EQ(folder_entries(folder.path()).size(), 2u) << c.name;
     }
 }
 
 TEST_F(TaskFiles, current_init_twice_in_one_second_keeps_both_unreadable_files)
 {
     write_file(file("CURRENT.TSK"), "first bad\n");
-    ASSERT_TRUE(zovCurrent::init());
+    ASSERT_TRUE(zovCurrent::init(dir()));
     write_file(file("CURRENT.TSK"), "second bad\n");
-    ASSERT_TRUE(zovCurrent::init());
+    ASSERT_TRUE(zovCurrent::init(dir()));
     const std::vector<std::string> names = folder_entries(path());
     ASSERT_EQ(names.size(), 3u);
     std::vector<std::string> contents;
@@ -382,7 +386,7 @@ TEST_F(TaskFiles, current_init_twice_in_one_second_keeps_both_unreadable_files)
 TEST_F(TaskFiles, current_init_replaces_an_empty_file_without_keeping_it)
 {
     write_file(file("CURRENT.TSK"), "");
-    EXPECT_TRUE(zovCurrent::init());
+    EXPECT_TRUE(zovCurrent::init(dir()));
     EXPECT_EQ(read_file(file("CURRENT.TSK")), "DEFAULT 2013-03-13T08:00:00+01:00 INACTIVE\n");
     EXPECT_EQ(folder_entries(path()), std::vector<std::string>{"CURRENT.TSK"});
 }
@@ -413,20 +417,20 @@ TEST_F(TaskFiles, hours_init_table)
         {"any non-comment line", true, "garbage\n", "garbage\n"},
     };
     for (const Case& c : cases) {
-        TempDir dir;
-        zovFile::set_dir(dir.path());
+        TempDir folder;
+        use_dir(folder.path());
         if (c.present)
-            write_file(dir.file("HOURS.TSK"), c.content);
-        EXPECT_TRUE(zovHours::init()) << c.name;
-        EXPECT_EQ(read_file(dir.file("HOURS.TSK")), c.after) << c.name;
-        EXPECT_EQ(folder_entries(dir.path()), std::vector<std::string>{"HOURS.TSK"}) << c.name;
+            write_file(folder.file("HOURS.TSK"), c.content);
+        EXPECT_TRUE(zovHours::init(dir())) << c.name;
+        EXPECT_EQ(read_file(folder.file("HOURS.TSK")), c.after) << c.name;
+        EXPECT_EQ(folder_entries(folder.path()), std::vector<std::string>{"HOURS.TSK"}) << c.name;
     }
 }
 
 TEST_F(TaskFiles, hours_write_appends_the_session_line)
 {
-    ASSERT_TRUE(zovHours::init());
-    const zovHours h;
+    ASSERT_TRUE(zovHours::init(dir()));
+    const zovHours h(dir());
     EXPECT_TRUE(h.write(zovSession("K", at("2013-03-13T08:00:00"), at("2013-03-13T09:30:00"))));
     EXPECT_TRUE(h.write(zovSession("L", at("2013-03-13T10:00:00"), at("2013-03-13T09:00:00"))));
     EXPECT_EQ(read_lines(file("HOURS.TSK")),
@@ -444,7 +448,7 @@ TEST_F(TaskFiles, hours_write_of_an_invalid_session_writes_nothing)
 {
     const std::string content = std::string(header) + "\nK 1 2013-03-13T08:00:00+01:00 2013-03-13T09:00:00+01:00\n";
     write_file(file("HOURS.TSK"), content);
-    const zovHours h;
+    const zovHours h(dir());
     const vu_datetime unset;
     EXPECT_FALSE(h.write(zovSession()));
     EXPECT_FALSE(h.write(zovSession("", at("2013-03-13T08:00:00"), at("2013-03-13T09:00:00"))));
@@ -460,8 +464,8 @@ TEST_F(TaskFiles, hours_write_of_an_invalid_session_writes_nothing)
 
 TEST_F(TaskFiles, hours_write_of_a_batch_appends_all_lines)
 {
-    ASSERT_TRUE(zovHours::init());
-    EXPECT_TRUE(zovHours().write(std::vector<zovSession>{
+    ASSERT_TRUE(zovHours::init(dir()));
+    EXPECT_TRUE(zovHours(dir()).write(std::vector<zovSession>{
         zovSession("A", at("2013-03-13T08:00:00"), at("2013-03-13T09:00:00")),
         zovSession("B", at("2013-03-13T09:00:00"), at("2013-03-13T10:00:00"))}));
     // Between two comments, so that a power cut that kept part of it shows.
@@ -478,9 +482,9 @@ TEST_F(TaskFiles, hours_write_of_a_batch_appends_all_lines)
 
 TEST_F(TaskFiles, loginout_appends_stamped_lines_and_has_no_header)
 {
-    EXPECT_TRUE(zovLoginOut::init());
+    EXPECT_TRUE(zovLoginOut::init(dir()));
     EXPECT_FALSE(exists(file("LOGINOUT.TSK")));
-    const zovLoginOut lo;
+    const zovLoginOut lo(dir());
     EXPECT_TRUE(lo.login());
     clock().set("2013-03-13T17:05:09");
     EXPECT_TRUE(lo.logout());

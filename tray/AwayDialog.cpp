@@ -89,11 +89,14 @@ void AwayDialog::Notice(const vu_datetime& left, const vu_datetime& back)
     if (!kernel)
         return;
     const zovtray::away_state state = state_of(*kernel);
+    // The settings as every program reads them.
+    const zovSettings settings = kernel->settings();
+    const long ask_away = app.GetAskAway();
     if (s_open) {
         s_open->m_back = max(s_open->m_back, back);
         s_open->m_question =
-            zovtray::extended(s_open->m_question, left, back, state, app.GetAutoLogout(),
-                              app.GetAskAway(), app.GetAutoLogoutSet());
+            zov::extended(s_open->m_question, left, back, state, settings.auto_logout, ask_away,
+                          settings.auto_logout_set);
         s_open->ShowQuestion();
         s_open->BringToFront();
         return;
@@ -101,8 +104,7 @@ void AwayDialog::Notice(const vu_datetime& left, const vu_datetime& back)
     // Time already asked about is not asked about again.
     const vu_datetime from = s_settled.is_not_a_date_time() ? left : max(left, s_settled);
     const zovtray::away_question question =
-        zovtray::question_for(from, back, state, app.GetAutoLogout(), app.GetAskAway(),
-                              app.GetAutoLogoutSet());
+        zov::question_for(from, back, state, settings.auto_logout, ask_away, settings.auto_logout_set);
     if (!question.ask)
         return;
     s_open = new AwayDialog(question, back);
@@ -161,11 +163,11 @@ bool AwayDialog::LogOut()
     zovKernel* kernel = wxGetApp().GetKernel();
     if (!kernel)
         return false;
-    if (!zovtray::answer_log_out(*kernel, m_question)) {
-        const zovCurrent& current = kernel->current();
-        const bool same = current.active() && current.task() == m_question.task
-                          && current.time() == m_question.begin;
-        wxMessageBox(same ? zovtray::write_failed_message(zovtray::from_bytes(kernel->dir()))
+    if (!kernel->away_log_out(m_question)) {
+        // One call checked and acted: "changed" means another program (or
+        // the daily log-out) got there first, and nothing was written.
+        const bool same = kernel->last_error() != zovKernel::error::changed;
+        wxMessageBox(same ? zovtray::from_bytes(kernel->message())
                           : wxString::Format("\"%s\" no longer runs since before %s: "
                                              "nothing was changed.",
                                              zovtray::from_bytes(m_question.task),
@@ -192,10 +194,9 @@ bool AwayDialog::Book()
                      nullptr);
         return false;
     }
-    // A daily log-out that fell due meanwhile acts first.
-    app.CheckAutoLogout();
-    if (!zovtray::answer_book(*kernel, m_question, zovtray::to_bytes(task))) {
-        wxMessageBox(zovtray::write_failed_message(zovtray::from_bytes(kernel->dir())),
+    // The kernel makes up a daily log-out that fell due meanwhile first.
+    if (!kernel->away_book(m_question, zovtray::to_bytes(task))) {
+        wxMessageBox(zovtray::from_bytes(kernel->message()),
                      "Away time", wxOK | wxICON_ERROR, nullptr);
         return false;
     }

@@ -8,7 +8,7 @@
 
 #include <vu_utils/vu_datetime.h>
 
-#include "zovAwayRules.h"
+#include "zovAwayTexts.h"
 
 class wxButton;
 class wxCloseEvent;

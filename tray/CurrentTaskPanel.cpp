@@ -222,9 +222,8 @@ void CurrentTaskPanel::UpdateTotals()
     vu_datetime now;
     now.set_local_time();
     const zovtray::day_range today = zovtray::today_range(now);
-    const zovCurrent current = kernel().current();  // a copy: hours() below reads again
-    const zovtray::day_total total =
-        zovtray::today_total(kernel().hours(today.lo, today.hi), current, now);
+    const zovSnapshot snap = kernel().snapshot(today.lo, today.hi);
+    const zovtray::day_total total = zovtray::today_total(snap.hours, snap.current, snap.now);
     m_total_text->SetLabel(zovtray::total_text(total));
     m_refresh_text->SetLabel(wxString::FromUTF8(now.to_format_string("%H:%M")));
 }
@@ -246,7 +245,6 @@ void CurrentTaskPanel::ApplyNext()
     const wxString value = zovtray::typed_name(m_next_field->GetValue());
     if (value.empty())
         return;
-    CheckAutoLogout();
     const std::string name = zovtray::to_bytes(value);
     if (!kernel().next(name))
         report_failure(name);
@@ -273,7 +271,6 @@ void CurrentTaskPanel::OnApplyNext(wxCommandEvent&)
 void CurrentTaskPanel::OnLogin(wxCommandEvent&)
 {
     const std::string name = zovtray::to_bytes(zovtray::typed_name(m_next_field->GetValue()));
-    CheckAutoLogout();
     if (!kernel().login(name))
         report_failure(name);
     RefreshAll();
@@ -281,7 +278,6 @@ void CurrentTaskPanel::OnLogin(wxCommandEvent&)
 
 void CurrentTaskPanel::OnLogout(wxCommandEvent&)
 {
-    CheckAutoLogout();
     if (!kernel().logout())
         report_failure(std::string());
     UpdateTotals();

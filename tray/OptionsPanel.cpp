@@ -12,7 +12,7 @@
 
 #include "SimpleTimePicker.h"
 #include "zovStartOptions.h"
-#include "zovAwayRules.h"
+#include "zovAwayTexts.h"
 #include "zovAwayWatch.h"
 #include "zovTaskBarApp.h"
 
@@ -43,8 +43,8 @@ OptionsPanel::OptionsPanel(wxWindow* parent, wxWindowID id, const wxPoint&, cons
                                   "ID_CHECKBOX2");
     away_row->Add(m_away_check, 0, wxLEFT | wxRIGHT | wxALIGN_CENTER_VERTICAL, 5);
     m_away_minutes = new wxSpinCtrl(this, ID_SPINCTRL1, wxEmptyString, wxDefaultPosition,
-                                    wxDefaultSize, wxSP_ARROW_KEYS, zovtray::ask_away_min,
-                                    zovtray::ask_away_max, zovtray::default_ask_away,
+                                    wxDefaultSize, wxSP_ARROW_KEYS, zovSettings::ask_away_min,
+                                    zovSettings::ask_away_max, zovSettings::default_ask_away,
                                     "ID_SPINCTRL1");
     away_row->Add(m_away_minutes, 0, wxALIGN_CENTER_VERTICAL);
     away_row->Add(new wxStaticText(this, wxID_ANY, _("minutes")), 0,
@@ -85,7 +85,7 @@ long OptionsPanel::SettingFor(bool ticked, long seconds)
 
 OptionsPanel::Shown OptionsPanel::AwayShownFor(long setting)
 {
-    const long usable = zovtray::usable_ask_away(setting);
+    const long usable = zovSettings::usable_ask_away(setting);
     return Shown{usable > 0, usable < 0 ? -usable : usable};
 }
 

@@ -252,18 +252,9 @@ wxString SessionDialog::SummaryText(const wxString& task, double hours, const vu
 bool SessionDialog::ApplyCorrection(zovKernel& kernel, const std::string& task,
                                     const vu_datetime& begin, const vu_datetime& end, bool active)
 {
-    // First the switch, so that a session running under another task is
-    // recorded and then cut by the correction like any other.
-    const bool logged_in = kernel.current().active();
-    if (active && logged_in)
-        kernel.next(task);  // its result shows in the state the pages read back
+    // One call: the correction and, with "Active", the task running on.
     zovSinkHours out;
-    if (!kernel.session(zovSession(task, begin, end), out))
-        return false;
-    // Nobody was logged in: the task runs on from now, as the note promised.
-    if (active && !logged_in)
-        return kernel.login(task);
-    return true;
+    return kernel.correct(zovSession(task, begin, end), active, out);
 }
 
 void SessionDialog::OnToday(wxCommandEvent&)

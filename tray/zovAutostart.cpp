@@ -97,7 +97,7 @@ std::string autostart_entry(const std::string& program)
            "Name=Zovaro\n"
            "Comment=Record the hours you work on each task from the notification area\n"
            "Exec=" + quote_arg(program) + "\n"
-           "Icon=zovtray\n"
+           "Icon=" ZOV_APP_ID "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }

@@ -14,7 +14,9 @@
 
 #include <vu_utils/vu_datetime.h>
 
-#include "zovAwayRules.h"
+#include <zov/zovSettings.h>
+
+#include "zovAwayTexts.h"
 
 typedef struct _GCancellable GCancellable;
 typedef struct _GDBusConnection GDBusConnection;
@@ -55,7 +57,7 @@ public:
     int PendingSamples() const { return m_pending; }
 
     // Absences of idleness shorter than this are not told.
-    static constexpr long idle_minimum_seconds = zovtray::ask_away_min * 60;
+    static constexpr long idle_minimum_seconds = zovSettings::ask_away_min * 60;
 
 private:
     static vu_datetime Now();

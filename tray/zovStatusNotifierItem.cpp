@@ -309,7 +309,13 @@ GVariant* zovStatusNotifierItem::PropertyValue(const std::string& property) cons
         return g_variant_new_boolean(FALSE);
     if (property == "Menu")
         return g_variant_new_object_path(menu_path);
-    // IconName, OverlayIconName, AttentionIconName, AttentionMovieName, IconThemePath
+    if (property == "IconName") {
+        // By name when the theme has it (sharp on a HiDPI panel); the pixmap stays as the fallback.
+        const std::string name =
+            zovPictureThemeName(m_working ? zovPicture::working : zovPicture::sleeping);
+        return g_variant_new_string(name.c_str());
+    }
+    // OverlayIconName, AttentionIconName, AttentionMovieName, IconThemePath
     return g_variant_new_string("");
 }
 

@@ -16,6 +16,7 @@
 #include <zov/zovDataDir.h>
 #include <zov/zovDays.h>
 #include <zov/zovKernel.h>
+#include <zov/zovSettings.h>
 
 #include "AwayDialog.h"
 #include "CurrentTaskPanel.h"
@@ -23,7 +24,7 @@
 #include "zovPlainWindow.h"
 #include "zovSingleInstance.h"
 #include "zovStartOptions.h"
-#include "zovAwayRules.h"
+#include "zovAwayTexts.h"
 #include "zovAwayWatch.h"
 #include "zovResumeWatch.h"
 #include "zovTaskBarDialog.h"
@@ -33,8 +34,8 @@
 
 namespace {
 
-const char* const auto_logout_key = "AutoLogout";
-const char* const ask_away_key = "AskAway";
+const char* const auto_logout_key = zovSettings::auto_logout_key;
+const char* const ask_away_key = zovSettings::ask_away_key;
 
 }  // namespace
 
@@ -80,7 +81,6 @@ bool zovTaskBarApp::OnInit()
     m_kernel = nullptr;
     m_config = nullptr;
     m_auto_logout = -1;
-    m_auto_logout_set = vu_datetime();
     m_starting = true;
 
     SetAppName(zovtray::from_bytes(zovKernel::kernel_name()));
@@ -119,10 +119,10 @@ bool zovTaskBarApp::OnInit()
         // Reading must not store the default.
         m_config->SetRecordDefaults(false);
         // A value beyond one day reads as switched off, like the default.
-        m_auto_logout = zovtray::usable_auto_logout(
+        m_auto_logout = zovSettings::usable_auto_logout(
             m_config->ReadLong(auto_logout_key, default_auto_logout));
-        m_ask_away = zovtray::usable_ask_away(
-            m_config->ReadLong(ask_away_key, zovtray::default_ask_away));
+        m_ask_away = zovSettings::usable_ask_away(
+            m_config->ReadLong(ask_away_key, zovSettings::default_ask_away));
     }
 
     m_kernel = new zovKernel(zovtray::to_bytes(dir));
@@ -225,16 +225,21 @@ bool zovTaskBarApp::CheckAutoLogout()
 {
     if (!m_kernel)
         return false;
-    vu_datetime now;
-    now.set_local_time();
-    return zovtray::apply_auto_logout(*m_kernel, m_auto_logout, now, m_auto_logout_set);
+    return m_kernel->apply_due_logout();
 }
 
 void zovTaskBarApp::SetAutoLogout(long value)
 {
-    if (value != m_auto_logout)
-        m_auto_logout_set.set_local_time();
+    const bool changed = value != m_auto_logout;
     m_auto_logout = value;
+    // When it was set, for every program's daily log-out: a log-out time
+    // before it never counts. Stored before the value it belongs to.
+    if (changed && m_config) {
+        vu_datetime now;
+        now.set_local_time();
+        wxLogNull quiet;  // a failed write is said below, for the value
+        m_config->Write(zovSettings::auto_logout_set_key, static_cast<long>(now.to_time_t()));
+    }
     StoreSetting(auto_logout_key, value, m_unsaved_auto_logout);
 }
 

@@ -11,6 +11,7 @@
 
 struct _GDBusConnection;
 #include <vu_utils/vu_datetime.h>
+#include <zov/zovSettings.h>
 
 class wxFileConfig;
 class zovLateTray;
@@ -52,12 +53,9 @@ public:
     // them; negative when switched off. Stored at once, like AutoLogout.
     long GetAskAway() const { return m_ask_away; }
     void SetAskAway(long minutes);
-    // The daily log-out check with the setting as it stands: closes a running
-    // session at its due log-out time (never at one from before the setting
-    // was changed in this run). True when it did.
+    // The kernel's daily log-out, made up now if due (the kernel reads the
+    // setting from the settings file). True when it logged out.
     bool CheckAutoLogout();
-    // When the "AutoLogout" value was set in this run (unset: not changed).
-    const vu_datetime& GetAutoLogoutSet() const { return m_auto_logout_set; }
     std::list<wxString>& GetRecentTasks() { return m_recent_tasks; }
     void ShowDialog(bool show);
     void ToggleDialog();
@@ -78,7 +76,7 @@ public:
     zovResumeWatch* GetResumeWatch() const { return m_resume_watch; }
     zovAwayWatch* GetAwayWatch() const { return m_away_watch; }
 
-    static constexpr long default_auto_logout = -61200;  // 17:00, switched off
+    static constexpr long default_auto_logout = zovSettings::default_auto_logout;
 
 private:
     bool m_starting;
@@ -87,8 +85,6 @@ private:
     zovKernel* m_kernel;
     wxFileConfig* m_config;
     long m_auto_logout;
-    // When the setting last changed in this run; unset: since before the start.
-    vu_datetime m_auto_logout_set;
     // The value whose write failed and was reported, so that it is reported once.
     static constexpr long unsaved_none = 1L << 30;
     long m_unsaved_auto_logout = unsaved_none;

@@ -5,6 +5,8 @@
 #include <wx/sizer.h>
 #include <wx/utils.h>
 
+#include <zov/zovVersion.h>
+
 #include "CurrentTaskPanel.h"
 #include "OptionsPanel.h"
 #include "TimeSheetPanel.h"
@@ -19,7 +21,6 @@ const long zovTaskBarDialog::ID_PANEL2 = wxNewId();
 const long zovTaskBarDialog::ID_PANEL4 = wxNewId();
 
 namespace {
-const char* const version_text = "V1.0-02";
 const char* const width_key = "DialogWidth";
 const char* const height_key = "DialogHeight";
 }  // namespace
@@ -57,7 +58,7 @@ zovTaskBarDialog::~zovTaskBarDialog()
 
 wxString zovTaskBarDialog::Title(const wxString& host)
 {
-    return wxString("ZOV - Zovaro - ") + version_text + " - " + host;
+    return wxString("ZOV - Zovaro - ") + zov::version_title() + " - " + host;
 }
 
 void zovTaskBarDialog::ShowCurrentPage(bool show)

@@ -64,9 +64,9 @@ zovtray::tray_menu zovTrayMenu::Read()
         return {};
     vu_datetime now;
     now.set_local_time();
-    const zovCurrent current = kernel->current();  // a copy: hours() reads again
     const zovtray::day_range range = zovtray::recent_range(now);
-    return zovtray::make_tray_menu(current, kernel->hours(range.lo, range.hi), now);
+    const zovSnapshot snap = kernel->snapshot(range.lo, range.hi);
+    return zovtray::make_tray_menu(snap.current, snap.hours, snap.now);
 }
 
 void zovTrayMenu::Open()

@@ -1,7 +1,8 @@
 #pragma once
 // The decisions of the tray program, kept apart from its windows so that they
-// can be checked without a display: what counts as today, when the automatic
-// log-out fires, how the recent list is ordered, what the texts say.
+// can be checked without a display: what counts as today, how the recent
+// list is ordered, what the texts say. The rules on the records themselves
+// (the daily log-out, the away answers) are the kernel's.
 
 #include <string>
 #include <vector>
@@ -22,37 +23,6 @@ using zov::day_range;
 using zov::midnight_after;
 using zov::recent_range;
 using zov::today_range;
-
-// The stored "AutoLogout" as the program uses it. A value beyond one day
-// (more than 86399 seconds either way) is no time of day: it reads as the
-// default, 17:00 switched off, rather than as a switch that shows on and
-// never acts.
-long usable_auto_logout(long stored);
-
-// The wall-clock time of day `seconds` after midnight on the local calendar
-// day of `day`. A time that the clock skips (spring) moves on by the gap; a
-// repeated one (autumn) is its first occurrence.
-vu_datetime wall_time_on(const vu_datetime& day, long seconds);
-
-// The daily automatic log-out that is due for a session running since
-// `begin`, checked at `now`: the first log-out time after the session's begin
-// (the setting's time of day on a calendar day), once it has passed. A
-// session that began at or after a day's log-out time is the user's decision
-// and runs on to the next day's. No memory and no window: a check at any
-// moment after the log-out time (a late timer, a resume from sleep, a start
-// the next morning) closes the session at that time, never later, never
-// before its begin, never in the future. Not-a-date-time when nothing is due:
-// switched off, 00:00 (stored as 0), or no running session. `set_at`, when
-// given, is when the setting took its value: a log-out time before it never
-// counts, so switching the log-out on (or moving it) at 18:00 to 17:00 does
-// not cut the hour just worked; the session ends at the next day's 17:00.
-vu_datetime auto_logout_instant(long setting, const vu_datetime& begin, const vu_datetime& now,
-                                const vu_datetime& set_at = vu_datetime());
-
-// Runs the daily log-out check on the kernel's state: closes the running
-// session at its due log-out time. True when it did.
-bool apply_auto_logout(zovKernel& kernel, long setting, const vu_datetime& now,
-                       const vu_datetime& set_at = vu_datetime());
 
 // Whether the tray icon should update: forced, never updated yet, or more
 // than five seconds since the last update.

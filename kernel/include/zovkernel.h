@@ -12,7 +12,9 @@
 #include <zov/zovHours.h>
 #include <zov/zovKernel.h>
 #include <zov/zovLoginOut.h>
+#include <zov/zovRules.h>
 #include <zov/zovSession.h>
+#include <zov/zovSettings.h>
 #include <zov/zovSink.h>
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>

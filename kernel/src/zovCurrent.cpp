@@ -8,7 +8,7 @@
 
 #include <zov/zovSink.h>
 
-zovCurrent::zovCurrent() : zovFile("CURRENT.TSK"), m_task("DEFAULT"), m_active(false) {}
+zovCurrent::zovCurrent(const std::string& dir) : zovFile(dir, "CURRENT.TSK"), m_task("DEFAULT"), m_active(false) {}
 
 namespace {
 
@@ -41,9 +41,9 @@ std::string with_seconds(const std::string& time)
 
 }  // namespace
 
-bool zovCurrent::init(std::string* kept_aside)
+bool zovCurrent::init(const std::string& dir, std::string* kept_aside)
 {
-    zovCurrent current;
+    zovCurrent current(dir);
     if (current.read())
         return true;
     const std::string kept = move_aside(current.path());

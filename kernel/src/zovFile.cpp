@@ -13,8 +13,6 @@
 #include <vu_utils/vu_utils.h>
 #include <zov/zovSink.h>
 
-std::string zovFile::m_dir;
-
 using zov_detail::offer;
 
 namespace {
@@ -63,19 +61,9 @@ void sync_folder(const std::string& dir)
 
 }  // namespace
 
-zovFile::zovFile(const std::string& file) : m_file(file) {}
+zovFile::zovFile(const std::string& dir, const std::string& file) : m_dir(dir), m_file(file) {}
 
 zovFile::~zovFile() = default;
-
-void zovFile::set_dir(const std::string& dir)
-{
-    m_dir = dir;
-}
-
-std::string zovFile::get_dir()
-{
-    return m_dir;
-}
 
 std::string zovFile::path() const
 {

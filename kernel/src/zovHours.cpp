@@ -8,14 +8,14 @@
 
 #include <cstdint>
 
-zovHours::zovHours() : zovFile("HOURS.TSK") {}
+zovHours::zovHours(const std::string& dir) : zovFile(dir, "HOURS.TSK") {}
 
-bool zovHours::init()
+bool zovHours::init(const std::string& dir)
 {
     // The header goes only into a file that does not exist yet. Whatever an
     // existing file holds (comments only, or something unreadable just now)
     // is the user's.
-    return zovHours().write_new("% task hours t1 t2");
+    return zovHours(dir).write_new("% task hours t1 t2");
 }
 
 bool zovHours::read(zovSink& sink) const

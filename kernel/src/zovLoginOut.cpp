@@ -2,9 +2,9 @@
 
 #include <vector>
 
-zovLoginOut::zovLoginOut() : zovFile("LOGINOUT.TSK") {}
+zovLoginOut::zovLoginOut(const std::string& dir) : zovFile(dir, "LOGINOUT.TSK") {}
 
-bool zovLoginOut::init()
+bool zovLoginOut::init(const std::string&)
 {
     return true;
 }

@@ -690,8 +690,7 @@ TEST(CliConcurrent, TrayAndZovSwitchTogether)
         EXPECT_EQ(sessions[i].tbeg(), sessions[i - 1].tend()) << "line " << i;
         EXPECT_NE(sessions[i].task(), sessions[i - 1].task()) << "line " << i;
     }
-    zovFile::set_dir(dir);
-    zovCurrent state;
+    zovCurrent state(dir);
     ASSERT_TRUE(state.read());
     EXPECT_FALSE(state.active());
     EXPECT_EQ(state.time(), sessions.back().tend());

@@ -3,8 +3,14 @@
 // ZOV_TEST_NOW (local "YYYY-MM-DDTHH:MM:SS") when set.
 //
 //   start                      construct the kernel (start-up checks)
-//   login TASK | next TASK | logout [AT]
+//   login TASK | next TASK | logout
+//   logout AT BEGIN            close the session begun at BEGIN as of AT
+//   due                        make up the daily log-out due now
 //   session TASK FROM UNTIL    enter a correction
+//   active TASK FROM UNTIL     the same, the task running on afterwards
+//   cancel FROM UNTIL          cancel what is recorded in the span
+//
+// The settings file is ZOV_TEST_SETTINGS when set (else none: the defaults).
 //   hours FROM UNTIL           print "task hours" per task, net over the range
 //
 // Exit status: 0 done, 1 the kernel said false, 2 usage, 3 HOURS.TSK could
@@ -40,7 +46,8 @@ int main(int argc, char** argv)
     if (dir.back() != '/')
         dir += '/';
     const std::string op = argv[2];
-    zovKernel kernel(dir);
+    const char* settings = std::getenv("ZOV_TEST_SETTINGS");
+    zovKernel kernel(dir, settings ? settings : "");
     bool ok = true;
     if (op == "start") {
     } else if (op == "login" && argc == 4) {
@@ -49,19 +56,27 @@ int main(int argc, char** argv)
         ok = kernel.next(argv[3]);
     } else if (op == "logout" && argc == 3) {
         ok = kernel.logout();
-    } else if (op == "logout" && argc == 4) {
-        vu_datetime at;
-        if (!parse(argv[3], at))
+    } else if (op == "logout" && argc == 5) {
+        vu_datetime at, begin;
+        if (!parse(argv[3], at) || !parse(argv[4], begin))
             return 2;
-        ok = kernel.logout(at);
-    } else if (op == "session" && argc == 6) {
+        ok = kernel.logout(at, begin);
+    } else if (op == "due" && argc == 3) {
+        ok = kernel.apply_due_logout() || kernel.last_error() == zovKernel::error::none;
+    } else if ((op == "session" || op == "active") && argc == 6) {
         vu_datetime from, until;
         if (!parse(argv[4], from) || !parse(argv[5], until))
             return 2;
         zovSinkHours out;
-        ok = kernel.session(zovSession(argv[3], from, until), out);
-        if (!ok && !kernel.read_ok())
+        ok = kernel.correct(zovSession(argv[3], from, until), op == "active", out);
+        if (!ok && kernel.last_error() == zovKernel::error::unreadable)
             return 3;
+    } else if (op == "cancel" && argc == 5) {
+        vu_datetime from, until;
+        if (!parse(argv[3], from) || !parse(argv[4], until))
+            return 2;
+        zovSinkHours out;
+        ok = kernel.cancel(from, until, out);
     } else if (op == "hours" && argc == 5) {
         vu_datetime from, until;
         if (!parse(argv[3], from) || !parse(argv[4], until))

@@ -9,12 +9,12 @@
 class zovCurrent : public zovFile
 {
 public:
-    zovCurrent();
+    explicit zovCurrent(const std::string& dir);
 
     // Makes sure the file holds a readable state line; an unreadable file is
     // moved aside (its new name, without the folder, goes to kept_aside) and
     // replaced by "DEFAULT <now> INACTIVE".
-    static bool init(std::string* kept_aside = nullptr);
+    static bool init(const std::string& dir, std::string* kept_aside = nullptr);
 
     // On false nothing changes. What is clearly meant is read: a time
     // without seconds, blanks around the fields.

@@ -7,17 +7,18 @@
 
 class zovSink;
 
-// A task file in the data folder; each operation opens, uses and closes it.
+// A task file in a data folder; each operation opens, uses and closes it.
+// The folder belongs to the object, so that one program can work on two.
 class zovFile
 {
 public:
-    explicit zovFile(const std::string& file);
+    // dir ends with the path separator.
+    zovFile(const std::string& dir, const std::string& file);
     zovFile(const zovFile&) = default;
     zovFile& operator=(const zovFile&) = default;
     virtual ~zovFile();
 
-    static void set_dir(const std::string& dir);
-    static std::string get_dir();
+    const std::string& dir() const { return m_dir; }
 
     // The file's full path: the data folder followed by the file name.
     std::string path() const;
@@ -61,6 +62,6 @@ protected:
     // or a regular file of that name already existed.
     bool write_new(const std::string& line) const;
 
-    static std::string m_dir;
+    std::string m_dir;
     std::string m_file;
 };

@@ -13,9 +13,9 @@ class zovSinkWeek;
 class zovHours : public zovFile
 {
 public:
-    zovHours();
+    explicit zovHours(const std::string& dir);
 
-    static bool init();
+    static bool init(const std::string& dir);
 
     bool read(zovSink& sink) const;
     read_status read_lines(zovSink& sink) const;

@@ -11,9 +11,9 @@
 class zovLoginOut : public zovFile
 {
 public:
-    zovLoginOut();
+    explicit zovLoginOut(const std::string& dir);
 
-    static bool init();
+    static bool init(const std::string& dir);
     bool login() const;
     bool logout() const;
     bool login(const vu_datetime& at) const;
