@@ -8,11 +8,14 @@
 
 #include <zov/zovDays.h>
 #include <zov/zovKernel.h>
+#include <zov/zovNetSessions.h>
 #include <zov/zovTimeText.h>
+#include <zov/zovTimeline.h>
 
 #include "Commands.h"
 #include "Output.h"
 #include "Table.h"
+#include "TimelineSvg.h"
 
 namespace zovcli {
 
@@ -64,64 +67,30 @@ void add_by_day(const zovSession& piece, const std::string& by, std::map<std::st
     }
 }
 
-struct net_session
+// The range as a picture: a row for each day it touches.
+int report_svg(context& c, const range& span)
 {
-    std::string task;
-    std::int64_t begin;
-    std::int64_t end;
-};
-
-// The recorded time of each task after corrections: where a cancelling line
-// covers a recorded one, neither appears. A span recorded twice appears twice.
-std::vector<net_session> net_sessions(const zovSinkHours& pieces)
-{
-    struct edge
-    {
-        std::int64_t at;
-        int delta;
-        bool cut;  // a recorded (forward) line begins or ends here
-    };
-    std::map<std::string, std::vector<edge>> edges;
-    for (const zovSession& piece : pieces) {
-        const std::int64_t a = piece.tbeg().to_time_t();
-        const std::int64_t b = piece.tend().to_time_t();
-        if (a == b)
-            continue;
-        const bool forward = a < b;
-        std::vector<edge>& e = edges[piece.task()];
-        e.push_back({std::min(a, b), forward ? 1 : -1, forward});
-        e.push_back({std::max(a, b), forward ? -1 : 1, forward});
-    }
-    std::vector<net_session> result;
-    for (auto& [task, e] : edges) {
-        std::sort(e.begin(), e.end(), [](const edge& x, const edge& y) { return x.at < y.at; });
-        int count = 0;
-        std::vector<net_session> open;  // one per unit of coverage
-        for (std::size_t i = 0; i < e.size();) {
-            const std::int64_t at = e[i].at;
-            bool cut = false;
-            int next_count = count;
-            for (; i < e.size() && e[i].at == at; ++i) {
-                next_count += e[i].delta;
-                cut |= e[i].cut;
-            }
-            // Close what ends here: everything at a recorded line's edge,
-            // else only the coverage that drops.
-            const int keep = cut ? 0 : std::max(0, std::min(count, next_count));
-            while (static_cast<int>(open.size()) > keep) {
-                open.back().end = at;
-                result.push_back(open.back());
-                open.pop_back();
-            }
-            while (static_cast<int>(open.size()) < next_count)
-                open.push_back({task, at, at});
-            count = next_count;
-        }
-    }
-    std::stable_sort(result.begin(), result.end(), [](const net_session& x, const net_session& y) {
-        return x.begin != y.begin ? x.begin < y.begin : x.task < y.task;
-    });
-    return result;
+    int days = 0;
+    for (vu_datetime day = span.lo.date(); day < span.hi && days <= zovTimeline::max_days; ++days)
+        day = zov::midnight_after(day, 1);
+    if (days > zovTimeline::max_days)
+        return c.fail(usage, "the picture shows at most " + std::to_string(zovTimeline::max_days)
+                                 + " days: " + iso(span.lo) + " to " + iso(span.hi));
+    // State and log of one moment, after a due daily log-out.
+    const zovSnapshot snap = c.kernel.snapshot(span.lo, span.hi);
+    if (!snap.read_ok)
+        return c.read_failed();
+    zovTimeline timeline(span.lo, std::max(days, 1));
+    timeline.set_span(span.lo, span.hi);
+    for (const zovSession& piece : snap.hours)
+        timeline.add(piece);
+    if (snap.current.active() && snap.current.time() < snap.now)
+        timeline.set_running(snap.current.task(), snap.current.time(), snap.now);
+    timeline.compute();
+    std::ostringstream text;
+    write_timeline_svg(text, timeline, "ZOV - " + iso(span.lo) + " to " + iso(span.hi));
+    c.out << text.str() << std::flush;
+    return ok;
 }
 
 }  // namespace
@@ -133,6 +102,8 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
     table.by = by;
     if (const int rc = parse_range(c, from, until, table.span))
         return rc;
+    if (f == format::svg)
+        return report_svg(c, table.span);
     // State and log of one moment, after a due daily log-out.
     zovSnapshot snap = c.kernel.snapshot(table.span.lo, table.span.hi);
     if (!snap.read_ok)
@@ -169,12 +140,13 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
     const zovSnapshot snap = c.kernel.snapshot(r.lo, r.hi);
     if (!snap.read_ok)
         return c.read_failed();
-    const std::vector<net_session> sessions = net_sessions(snap.hours);
+    const std::vector<zov::net_session> sessions =
+        zov::net_sessions(std::vector<zovSession>(snap.hours.begin(), snap.hours.end()));
     std::ostringstream text;
     nlohmann::json list = nlohmann::json::array();
     if (f == format::csv)
         text << "task,begin,end,hours\n";
-    for (const net_session& s : sessions) {
+    for (const zov::net_session& s : sessions) {
         vu_datetime b, e;
         b.set_time_t(s.begin);
         e.set_time_t(s.end);

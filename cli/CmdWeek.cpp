@@ -6,10 +6,12 @@
 #include <zov/zovKernel.h>
 #include <zov/zovTimeSheet.h>
 #include <zov/zovTimeText.h>
+#include <zov/zovTimeline.h>
 
 #include "Commands.h"
 #include "Output.h"
 #include "Table.h"
+#include "TimelineSvg.h"
 #include "WeekCells.h"
 
 namespace zovcli {
@@ -123,6 +125,9 @@ int cmd_week(context& c, const std::vector<std::string>& when, format f)
     std::ostringstream text;
     if (f == format::text) {
         sheet.show_time_sheet(text);
+    } else if (f == format::svg) {
+        write_timeline_svg(text, zovTimeline::of_week(sheet),
+                           "ZOV - week " + std::to_string(week) + ", " + std::to_string(year));
     } else {
         const std::vector<week_row> rows = sheet.figures().grid();
         if (f == format::tsv) {

@@ -15,7 +15,7 @@ namespace zovcli {
 
 enum status { ok = 0, refused = 1, usage = 2 };
 
-enum class format { text, json, csv, tsv, waybar };
+enum class format { text, json, csv, tsv, waybar, svg };
 
 struct context
 {

@@ -26,6 +26,7 @@ struct options
     bool csv = false;
     bool tsv = false;
     bool waybar = false;
+    bool svg = false;
     bool dry_run = false;
     std::string task;
     std::string from;
@@ -45,6 +46,8 @@ format chosen(const options& o)
         return format::tsv;
     if (o.waybar)
         return format::waybar;
+    if (o.svg)
+        return format::svg;
     return format::text;
 }
 
@@ -57,6 +60,15 @@ void add_formats(CLI::App* sub, options& o, bool tsv)
         CLI::Option* t = sub->add_flag("--tsv", o.tsv, "the time-sheet grid's clipboard text");
         t->excludes(json)->excludes(csv);
     }
+}
+
+// The picture instead of figures; the grouping of a report does not apply.
+void add_svg(CLI::App* sub, options& o)
+{
+    CLI::Option* svg = sub->add_flag("--svg", o.svg, "the timeline picture as an SVG document");
+    for (const char* other : {"--json", "--csv", "--tsv", "--by"})
+        if (CLI::Option* opt = sub->get_option_no_throw(other))
+            svg->excludes(opt);
 }
 
 }  // namespace
@@ -101,6 +113,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     week->add_option("WHEN", o.when, "YEAR WEEK, or a date in the week (default: this week)")
         ->expected(0, 2);
     add_formats(week, o, true);
+    add_svg(week, o);
 
     CLI::App* report = app.add_subcommand("report", "net hours from FROM until UNTIL");
     report->add_option("FROM", o.from, "begin: 2026-12-01, 2026-12-01T08:00[+01:00] or 08:00")->required();
@@ -108,6 +121,7 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     report->add_option("--by", o.by, "group by task, day, week or month")
         ->check(CLI::IsMember({"task", "day", "week", "month"}));
     add_formats(report, o, false);
+    add_svg(report, o);
 
     CLI::App* sessions = app.add_subcommand("sessions", "the net recorded sessions from FROM until UNTIL");
     sessions->add_option("FROM", o.from, "begin")->required();

@@ -171,6 +171,19 @@ void TimeSheetPanel::PageShown(bool shown)
         FillGrid();
 }
 
+zovChosenWeek TimeSheetPanel::GetChosenWeek() const
+{
+    return {m_year_spin->GetValue(), m_week_spin->GetValue(), m_date_picker->GetValue()};
+}
+
+void TimeSheetPanel::SetChosenWeek(const zovChosenWeek& week)
+{
+    m_year_spin->SetValue(week.year);
+    m_week_spin->SetValue(week.week);
+    if (week.date.IsValid())
+        m_date_picker->SetValue(week.date);
+}
+
 void TimeSheetPanel::SetWeekFrom(const wxDateTime& date)
 {
     const zovtray::iso_week week = zovtray::week_of(date);

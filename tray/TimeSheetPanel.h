@@ -7,6 +7,7 @@
 #include <wx/panel.h>
 
 #include "wxNotebookAuto.h"
+#include "zovWeekControls.h"
 
 class wxButton;
 class wxCommandEvent;
@@ -20,7 +21,7 @@ class wxSpinCtrl;
 class wxSpinEvent;
 class wxStaticText;
 
-class TimeSheetPanel : public wxPanel, public wxNotebookAutoPage
+class TimeSheetPanel : public wxPanel, public wxNotebookAutoPage, public zovWeekPage
 {
 public:
     TimeSheetPanel(wxWindow* parent, wxWindowID id = wxID_ANY,
@@ -32,6 +33,10 @@ public:
     // Showing the page fills the grid afresh.
     bool Show(bool show = true) override;
     void PageShown(bool shown) override;
+    // The week of the spin controls and the picker's date, shared with the
+    // "Timeline" page.
+    zovChosenWeek GetChosenWeek() const override;
+    void SetChosenWeek(const zovChosenWeek& week) override;
 
     // Rebuilds the grid for the week of the two spin controls.
     void FillGrid();

@@ -10,6 +10,7 @@
 #include "CurrentTaskPanel.h"
 #include "OptionsPanel.h"
 #include "TimeSheetPanel.h"
+#include "TimelinePanel.h"
 #include "wxNotebookAuto.h"
 #include "zovLayout.h"
 #include "zovPictures.h"
@@ -18,6 +19,7 @@
 const long zovTaskBarDialog::ID_NOTEBOOK1 = wxNewId();
 const long zovTaskBarDialog::ID_PANEL1 = wxNewId();
 const long zovTaskBarDialog::ID_PANEL2 = wxNewId();
+const long zovTaskBarDialog::ID_PANEL3 = wxNewId();
 const long zovTaskBarDialog::ID_PANEL4 = wxNewId();
 
 namespace {
@@ -34,9 +36,11 @@ zovTaskBarDialog::zovTaskBarDialog(wxWindow* parent, wxWindowID id)
                                     "ID_NOTEBOOK1");
     m_current_page = new CurrentTaskPanel(m_notebook, ID_PANEL1);
     m_time_sheet_page = new TimeSheetPanel(m_notebook, ID_PANEL2);
+    m_timeline_page = new TimelinePanel(m_notebook, ID_PANEL3);
     m_options_page = new OptionsPanel(m_notebook, ID_PANEL4);
     m_notebook->AddPage(m_current_page, _("Current Task"), false);
     m_notebook->AddPage(m_time_sheet_page, _("Time Sheet"), false);
+    m_notebook->AddPage(m_timeline_page, _("Timeline"), false);
     m_notebook->AddPage(m_options_page, _("Options"), false);
     sizer->Add(m_notebook, 1, wxALL | wxEXPAND, 5);
     SetSizer(sizer);

@@ -7,6 +7,7 @@
 class CurrentTaskPanel;
 class OptionsPanel;
 class TimeSheetPanel;
+class TimelinePanel;
 class wxNotebookAuto;
 
 class zovTaskBarDialog : public wxDialog
@@ -28,6 +29,7 @@ public:
     static const long ID_NOTEBOOK1;
     static const long ID_PANEL1;
     static const long ID_PANEL2;
+    static const long ID_PANEL3;
     static const long ID_PANEL4;
 
     // "ZOV - Zovaro - V1.0-02 - " and the host name.
@@ -41,6 +43,7 @@ private:
 
     wxNotebookAuto* m_notebook;
     TimeSheetPanel* m_time_sheet_page;
+    TimelinePanel* m_timeline_page;
     OptionsPanel* m_options_page;
     CurrentTaskPanel* m_current_page;
 };

@@ -12,6 +12,7 @@
 #include <zov/zovHours.h>
 #include <zov/zovKernel.h>
 #include <zov/zovLoginOut.h>
+#include <zov/zovNetSessions.h>
 #include <zov/zovRules.h>
 #include <zov/zovSession.h>
 #include <zov/zovSettings.h>
@@ -20,5 +21,6 @@
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
 #include <zov/zovText.h>
+#include <zov/zovTimeline.h>
 #include <zov/zovTimeText.h>
 #include <zov/zovWeekFigures.h>

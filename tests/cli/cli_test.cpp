@@ -643,7 +643,7 @@ TEST(CliCompletion, SubCommandsOptionsAndRecentTasks)
     };
     EXPECT_EQ(complete("zov ''"), "--data\n--help\ncorrect\nlogin\nlogout\nnext\nreport\nsessions\nstatus\ntasks\ntoday\nweek\n");
     EXPECT_EQ(complete("zov lo"), "login\nlogout\n");
-    EXPECT_EQ(complete("zov week --"), "--csv\n--data\n--help\n--json\n--tsv\n");
+    EXPECT_EQ(complete("zov week --"), "--csv\n--data\n--help\n--json\n--svg\n--tsv\n");
     EXPECT_EQ(complete("zov report 2026-12-01 2026-12-31 --by m"), "month\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' next ''"), "Review\nWriting\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' login W"), "Writing\n");

@@ -157,10 +157,11 @@ TEST_F(AppTest, the_dialog_has_its_title_pages_and_toggles_from_the_icon)
     EXPECT_TRUE(dialog->HasFlag(wxSTAY_ON_TOP));
     EXPECT_FALSE(dialog->HasFlag(wxMINIMIZE_BOX));
     wxNotebook* notebook = dialog->GetNotebook();
-    ASSERT_EQ(3u, notebook->GetPageCount());
+    ASSERT_EQ(4u, notebook->GetPageCount());
     EXPECT_EQ("Current Task", notebook->GetPageText(0));
     EXPECT_EQ("Time Sheet", notebook->GetPageText(1));
-    EXPECT_EQ("Options", notebook->GetPageText(2));
+    EXPECT_EQ("Timeline", notebook->GetPageText(2));
+    EXPECT_EQ("Options", notebook->GetPageText(3));
     EXPECT_EQ(0, notebook->GetSelection());
 
     zovTaskBarIcon* icon = App().GetIcon();

@@ -103,7 +103,8 @@ sleep 0.5  # drawn
 import -window "$dialog" "$out/current-task.png" || fail "no screenshot"
 
 # The other pages, by a click on their tabs. The tabs are found as the runs
-# of dark label pixels in the tab strip: Current Task, Time Sheet, Options.
+# of dark label pixels in the tab strip: Current Task, Time Sheet, Timeline,
+# Options.
 tab_centres() {
   convert "$out/current-task.png" -crop 10000x16+0+14 +repage -colorspace gray \
     -threshold 50% txt:- | awk -F'[,:]' '/#000000/ { print $1 }' | sort -n | uniq |
@@ -112,16 +113,21 @@ tab_centres() {
          END { print int((s + p) / 2) }'
 }
 mapfile -t tabs < <(tab_centres)
-[ "${#tabs[@]}" -eq 3 ] || fail "found ${#tabs[@]} tab labels in the dialog, not 3"
+[ "${#tabs[@]}" -eq 4 ] || fail "found ${#tabs[@]} tab labels in the dialog, not 4"
 alive() { kill -0 "$zov_pid" 2>/dev/null || fail "zovtray ended: $(cat "$work/zovtray.log")"; }
 xdotool mousemove --window "$dialog" "${tabs[1]}" 22 click 1
 sleep 0.7
 alive
 import -window "$dialog" "$out/time-sheet.png" || fail "no screenshot"
 
+xdotool mousemove --window "$dialog" "${tabs[2]}" 22 click 1
+sleep 0.7
+alive
+import -window "$dialog" "$out/timeline.png" || fail "no screenshot"
+
 # Options: the click on the tab leaves the focus on the box, and a space ticks
 # it, which stores at once what the fresh page shows: 17:00, switched on.
-xdotool mousemove --window "$dialog" "${tabs[2]}" 22 click 1
+xdotool mousemove --window "$dialog" "${tabs[3]}" 22 click 1
 sleep 0.7
 alive
 xdotool key space
