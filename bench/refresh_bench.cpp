@@ -43,8 +43,9 @@ const zovbench::history& history()
 void minute_refresh(zovKernel& kernel, const vu_datetime& now)
 {
     const zov::day_range today = zov::today_range(now);
-    const zovCurrent current = kernel.current();
-    benchmark::DoNotOptimize(zov::today_total(kernel.hours(today.lo, today.hi), current, now).hours);
+    // State and log of one moment, as the page reads them.
+    const zovSnapshot snap = kernel.snapshot(today.lo, today.hi);
+    benchmark::DoNotOptimize(zov::today_total(snap.hours, snap.current, now).hours);
     const zov::day_range recent = zov::recent_range(now);
     benchmark::DoNotOptimize(zov::recent_tasks(kernel.hours(recent.lo, recent.hi)).size());
 }
@@ -64,6 +65,7 @@ BENCHMARK(BM_minute_refresh)->Unit(benchmark::kMicrosecond);
 class full_read : public zovHours
 {
 public:
+    explicit full_read(const std::string& dir) : zovHours(dir) {}
     void into(zovSink& sink) const { read_lines(sink); }
 };
 
@@ -74,11 +76,11 @@ void BM_minute_refresh_full_read(benchmark::State& state)
     for (auto _ : state) {
         const zov::day_range today = zov::today_range(now);
         zovSinkHours day(today.lo, today.hi);
-        full_read().into(day);
+        full_read(history().dir).into(day);
         benchmark::DoNotOptimize(zov::today_total(day, kernel.current(), now).hours);
         const zov::day_range recent = zov::recent_range(now);
         zovSinkHours days(recent.lo, recent.hi);
-        full_read().into(days);
+        full_read(history().dir).into(days);
         benchmark::DoNotOptimize(zov::recent_tasks(days).size());
     }
 }

@@ -197,9 +197,14 @@ bool SessionDialog::ApplyEntry()
         != wxOK)
         return false;
 
-    if (ApplyCorrection(*wxGetApp().GetKernel(), zovtray::to_bytes(task), begin, end, active))
+    zovKernel& kernel = *wxGetApp().GetKernel();
+    if (ApplyCorrection(kernel, zovtray::to_bytes(task), begin, end, active))
         return true;
-    wxMessageBox(summary, "Error applying changes, please check input", wxOK | wxCENTRE, nullptr);
+    // A span the kernel refuses (past now) is named with its bound.
+    const wxString why = kernel.last_error() == zovKernel::error::bad_range
+                             ? "\n" + zovtray::from_bytes(kernel.message())
+                             : wxString();
+    wxMessageBox(summary + why, "Error applying changes, please check input", wxOK | wxCENTRE, nullptr);
     return false;
 }
 

@@ -232,15 +232,26 @@ void zovTaskBarApp::SetAutoLogout(long value)
 {
     const bool changed = value != m_auto_logout;
     m_auto_logout = value;
+    vu_datetime now;
+    now.set_local_time();
     // When it was set, for every program's daily log-out: a log-out time
     // before it never counts. Stored before the value it belongs to.
     if (changed && m_config) {
-        vu_datetime now;
-        now.set_local_time();
         wxLogNull quiet;  // a failed write is said below, for the value
         m_config->Write(zovSettings::auto_logout_set_key, static_cast<long>(now.to_time_t()));
     }
     StoreSetting(auto_logout_key, value, m_unsaved_auto_logout);
+    if (!m_kernel)
+        return;
+    // A value the file could not take holds for this run, as the box says.
+    if (m_unsaved_auto_logout == unsaved_none) {
+        m_kernel->release_settings();
+    } else if (changed) {
+        zovSettings held = m_kernel->settings();
+        held.auto_logout = value;
+        held.auto_logout_set = now;
+        m_kernel->hold_settings(held);
+    }
 }
 
 void zovTaskBarApp::SetAskAway(long minutes)

@@ -69,7 +69,18 @@ std::string zovKernel::dir() const
 
 zovSettings zovKernel::settings() const
 {
-    return zovSettings::read(m_settings_file);
+    return m_settings_held ? m_held : zovSettings::read(m_settings_file);
+}
+
+void zovKernel::hold_settings(const zovSettings& settings)
+{
+    m_held = settings;
+    m_settings_held = true;
+}
+
+void zovKernel::release_settings()
+{
+    m_settings_held = false;
 }
 
 bool zovKernel::fail(error e, const std::string& message)

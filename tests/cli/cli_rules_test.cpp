@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -195,24 +196,29 @@ TEST_P(CliRules, ReadersAnswerFromOneMomentWhileAnotherProgramChangesTheFiles)
 {
     if (std::string(GetParam()) != "UTC")
         GTEST_SKIP() << "one zone is enough for the timing";
+    // The log-out comes while the reader waits at its second open of the
+    // slowed file (status: CURRENT.TSK read, HOURS.TSK not yet; week: the
+    // other way round), as a reader without one moment would.
     struct Case
     {
         const char* reader;
-        const char* slowed;  // the file whose opens are slowed
+        const char* slowed;  // the file whose every open is slowed
+        const char* delay;   // by this long
+        const char* after;   // the log-out starts this long after the reader
         const char* field;   // the JSON figure that must be 2.0
     };
-    for (const Case& c : std::vector<Case>{{"status --json", "HOURS.TSK", "today"},
-                                           {"week --json", "CURRENT.TSK", "total"},
-                                           {"week --json", "HOURS.TSK", "total"}}) {
+    for (const Case& c : std::vector<Case>{{"status --json", "HOURS.TSK", "500000", "0.75", "today"},
+                                           {"week --json", "CURRENT.TSK", "400000", "1.4", "total"}}) {
         SCOPED_TRACE(std::string(c.reader) + ", slowed at " + c.slowed);
         write_file(m_dir + "HOURS.TSK", std::string(header));
         write_file(m_dir + "CURRENT.TSK", "Alpha " + local("2026-12-08T09:00:00") + " ACTIVE\n");
+        ::unlink((m_dir + "LOGINOUT.TSK").c_str());  // the last case's log-out would read as one cut short
         const std::string out = run_bash(
             bash_run("2026-12-08 11:00:00"),
-            traced(std::string("-P ") + m_dir + c.slowed + " -e trace=openat -e inject=openat:delay_enter=300000",
+            traced(std::string("-P ") + m_dir + c.slowed + " -e trace=openat -e inject=openat:delay_enter=" + c.delay,
                    c.reader)
                 + " > " + m_home.path() + "answer &\n"
-                + "env -u LD_PRELOAD sleep 0.9\n" + ZOV_PROGRAM + " --data " + m_dir + " logout > /dev/null\n"
+                + "env -u LD_PRELOAD sleep " + c.after + "\n" + ZOV_PROGRAM + " --data " + m_dir + " logout > /dev/null\n"
                 + "wait\ncat " + m_home.path() + "answer\n");
         const nlohmann::json j = nlohmann::json::parse(out, nullptr, false);
         ASSERT_FALSE(j.is_discarded()) << out;

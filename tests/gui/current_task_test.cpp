@@ -445,3 +445,51 @@ TEST_F(CurrentTaskTest, blanks_and_tabs_around_a_typed_name_are_trimmed)
     EXPECT_EQ("Echo", App().GetKernel()->current().task());
     EXPECT_TRUE(zovgui::take_boxes().empty());
 }
+
+// The tray and zov on one data folder, with the daily log-out at 17:00
+// falling between a log-in at 08:00 and a switch at 18:00: whichever program
+// does which step, the records are those of zov alone.
+TEST_F(CurrentTaskTest, the_tray_and_zov_give_the_same_records_around_a_daily_log_out)
+{
+    App().SetAutoLogout(17 * 3600);
+    const auto zov = [&](const std::string& dir, std::vector<std::string> args, const char* clock) {
+        args.insert(args.begin(), {ZOV_PROGRAM, "--data", dir});
+        return zovtest::run_process(args, {std::string("LD_PRELOAD=") + ZOV_FAKETIME_LIB,
+                                           std::string("FAKETIME=") + clock, "ASAN_OPTIONS=detect_leaks=0"});
+    };
+    const auto records = [](const std::string& dir) {
+        std::vector<std::string> all;
+        for (const char* name : {"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"})
+            all.push_back(zovtest::read_file(dir + name));
+        return all;
+    };
+
+    // zov alone, in a folder of its own.
+    zovtest::TempDir alone;
+    ASSERT_EQ(0, zov(alone.path(), {"login", "Alpha"}, "2026-03-13 08:00:00").status);
+    ASSERT_EQ(0, zov(alone.path(), {"next", "Beta"}, "2026-03-13 18:00:00").status);
+    const std::vector<std::string> expected = records(alone.path());
+    EXPECT_EQ(expected[0], "Beta " + at("2026-03-13T18:00:00").to_readable_datetime_string() + " INACTIVE\n");
+
+    // The tray logs in, zov switches.
+    const std::string dir = m_home->data_dir();
+    Type("Alpha");
+    click(m_page->GetLoginButton());
+    ASSERT_EQ(0, zov(dir, {"next", "Beta"}, "2026-03-13 18:00:00").status);
+    m_clock.set("2026-03-13T18:00:00");
+    IconTick();
+    EXPECT_EQ(expected, records(dir));
+    EXPECT_EQ("Beta - Sleeping", App().GetIcon()->GetTooltip());
+
+    // zov logs in, the tray switches (the next day, same times).
+    ASSERT_EQ(0, zov(dir, {"login", "Alpha"}, "2026-03-14 08:00:00").status);
+    m_clock.set("2026-03-14T18:00:00");
+    Type("Beta");
+    click(m_page->GetApplyNextButton());
+    const std::vector<std::string> both = records(dir);
+    ASSERT_EQ(0, zov(alone.path(), {"login", "Alpha"}, "2026-03-14 08:00:00").status);
+    ASSERT_EQ(0, zov(alone.path(), {"next", "Beta"}, "2026-03-14 18:00:00").status);
+    EXPECT_EQ(records(alone.path()), both);
+    EXPECT_EQ("Beta", Label(m_page->GetTaskText()));
+    EXPECT_EQ("Sleeping", Label(m_page->GetStatusText()));
+}

@@ -234,6 +234,7 @@ TEST_F(OptionsTest, a_setting_that_cannot_be_written_is_reported_once_naming_the
     EXPECT_TRUE(boxes[0].style & wxICON_ERROR);
     EXPECT_FALSE(boxes[0].had_parent);
     EXPECT_EQ(h1830, App().GetAutoLogout()) << "it acts for this run";
+    EXPECT_EQ(h1830, App().GetKernel()->settings().auto_logout) << "the tray's own daily log-out uses it";
 
     // The pointer leaving the page stores the same value again: said once.
     LeavePage();
@@ -255,6 +256,8 @@ TEST_F(OptionsTest, switching_the_log_out_on_after_its_time_leaves_the_running_s
     clock.set("2026-03-13T18:00:30");
     App().GetIcon()->UpdateIcon(true);
     EXPECT_TRUE(App().GetKernel()->current().active());
+    // Another program (zov) reads when it was set from the same file.
+    EXPECT_TRUE(zovKernel(m_home->data_dir()).current().active());
     LeavePage();  // stored again unchanged: still set at 18:00
     clock.set("2026-03-14T17:00:20");
     App().GetIcon()->UpdateIcon(true);

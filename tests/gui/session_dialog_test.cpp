@@ -480,6 +480,25 @@ TEST_F(SessionDialogTest, a_failing_correction_shows_the_summary_as_an_error_and
     EXPECT_EQ("08:00", FromText()->GetValue());
 }
 
+// A correction ends at the latest now: one typed into the future is refused
+// with the bound named, and nothing is written.
+TEST_F(SessionDialogTest, a_correction_past_now_is_refused_with_the_bound_named)
+{
+    SessionDialog& dialog = Open("2026-03-13");
+    Enter("Alpha", "09:00", "11:00");
+    const wxString summary = "Task    : Alpha\n"
+                             "Hours  :   2.00 \n"
+                             "From   : 2026-03-13T09:00:00+01:00\n"
+                             "Until    : 2026-03-13T11:00:00+01:00\n";
+    wxTEST_DIALOG(Ok(), Confirm(summary),
+                  ExpectBox(apply_failed,
+                            summary + "\nA correction must end at the latest now (2026-03-13T10:07:00+01:00); "
+                                      "it ends at 2026-03-13T11:00:00+01:00. Nothing was changed.",
+                            wxICON_INFORMATION, wxOK));
+    EXPECT_TRUE(dialog.IsShown());
+    EXPECT_TRUE(Hours().empty());
+}
+
 TEST_F(SessionDialogTest, on_a_daylight_saving_day_the_typed_wall_clock_times_are_recorded)
 {
     m_clock.set("2013-04-01T10:00:00");

@@ -21,6 +21,18 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// The kernel reads the user's settings file: a daily log-out switched on in
+// the real one would act in every test. Tests give their own where they
+// need one.
+const bool no_user_settings = [] {
+    ::setenv("XDG_CONFIG_HOME", "/nonexistent/zov-test-settings", 1);
+    return true;
+}();
+
+}  // namespace
+
 namespace zovtest {
 
 const clock_change_day clock_change_days[5] = {

@@ -37,7 +37,7 @@ struct zovSnapshot
 //   its "LOGOUT" stamp;
 // - then does all of its own writes or none (a write that fails takes back
 //   the ones before it);
-// - reports false with error() and message() saying why.
+// - reports false with last_error() and message() saying why.
 // Every reader that reports the running session (current, snapshot, tsheet)
 // makes up a due log-out the same way, and answers from one moment.
 class zovKernel
@@ -54,7 +54,7 @@ public:
         none,
         bad_name,    // not a storable task name
         bad_range,   // a span outside what may be changed; message() names the bound
-        unreadable,  // CURRENT.TSK or HOURS.TSK could not be read
+        unreadable,  // HOURS.TSK could not be read
         unwritable,  // a task file could not be written; nothing was changed
         busy,        // another program held the folder's lock too long
         changed,     // the state is no longer the one the caller expected
@@ -75,8 +75,12 @@ public:
     static std::string kernel_name();
     std::string dir() const;
     const std::string& settings_file() const { return m_settings_file; }
-    // The settings as the file holds them now.
+    // The settings as the file holds them now, or as held.
     zovSettings settings() const;
+    // Settings that could not be stored: this kernel uses them instead of
+    // the file's until released (the tray, for the rest of its run).
+    void hold_settings(const zovSettings& settings);
+    void release_settings();
 
     // The state, after a due daily log-out has been made up.
     const zovCurrent& current();
@@ -97,7 +101,8 @@ public:
     // none: nothing is written, false with `changed`. A daily log-out due
     // before `at` closes it at that earlier time instead.
     bool logout(const vu_datetime& at, const vu_datetime& expected_begin);
-    // Makes up the daily log-out due now, if any. True when it logged out.
+    // Makes up the daily log-out due now, if any. True when it logged out;
+    // false with last_error() none when none was due.
     bool apply_due_logout();
 
     // The recorded sessions clipped to the range; replaced by the next call.
@@ -190,6 +195,8 @@ private:
 
     std::string m_dir;
     std::string m_settings_file;
+    bool m_settings_held = false;
+    zovSettings m_held;
     zovLoginOut m_loginout;
     zovCurrent m_current;
     zovSinkHours m_hours;
