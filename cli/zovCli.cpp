@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 
 #include <zov/zovDataDir.h>
+#include <zov/zovDays.h>
 #include <zov/zovKernel.h>
 #include <zov/zovVersion.h>
 
@@ -153,12 +154,24 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (dir.back() != '/')
         dir += '/';
-    if (!zov::make_dirs(dir)) {
+    // A command that only reads creates, renames and writes nothing.
+    const bool changes = app.got_subcommand(login) || app.got_subcommand(next) || app.got_subcommand(logout)
+                         || app.got_subcommand(correct);
+    if (changes && !zov::make_dirs(dir)) {
         err << "zov: cannot create the data folder " << dir << ": " << std::strerror(errno) << '\n';
         return refused;
     }
 
-    zovKernel kernel(dir);
+    zovKernel kernel(dir, changes ? zovKernel::access::change : zovKernel::access::read_only);
+    // A state that cannot be read is never guessed at, nor reset unnoticed.
+    if (!kernel.kept_aside().empty()) {
+        err << "zov: " << zov::state_kept_aside_message(dir, kernel.kept_aside()) << '\n';
+        return refused;
+    }
+    if (!changes && !kernel.state_readable()) {
+        err << "zov: " << zov::state_unreadable_message(dir) << '\n';
+        return refused;
+    }
     context c{out, err, kernel, {}};
     c.now.set_local_time();
     const format f = chosen(o);
