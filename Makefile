@@ -63,6 +63,7 @@ bench:
 	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DZOV_BUILD_TESTS=OFF -DZOV_BUILD_BENCH=ON
 	cmake --build $(BUILD)-bench -j $(JOBS)
 	$(BUILD)-bench/bench/zov_bench
+	$(BUILD)-bench/bench/zov_memory_bench
 	xvfb-run -a -s "-screen 0 1600x1200x24" $(BUILD)-bench/bench/zov_timeline_bench
 	bench/compare.sh $(BUILD)-bench
 

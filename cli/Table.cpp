@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iomanip>
 
+#include <zov/zovText.h>
+
 namespace zovcli {
 
 void write_table(std::ostream& out, const hours_table& given, bool csv, bool json)
@@ -33,17 +35,17 @@ void write_table(std::ostream& out, const hours_table& given, bool csv, bool jso
             out << csv_field(row.first) << ',' << hours_text(row.second) << "\n";
         return;
     }
+    // Padded by display width, so that rows with non-ASCII names line up.
     std::size_t width = 5;  // "Total"
     for (const auto& row : table.rows)
-        width = std::max(width, row.first.size());
+        width = std::max(width, zov::display_width(row.first));
     for (const auto& row : table.rows)
-        out << std::left << std::setw(static_cast<int>(width)) << row.first << "  " << std::right
-            << std::setw(8) << hours_text(row.second) << '\n';
+        out << zov::pad_right(row.first, width) << "  " << std::right << std::setw(8) << hours_text(row.second)
+            << '\n';
     // The rule sets the sum apart from a key that is itself named "Total".
     if (!table.rows.empty())
         out << std::string(width + 10, '-') << '\n';
-    out << std::left << std::setw(static_cast<int>(width)) << "Total" << "  " << std::right
-        << std::setw(8) << hours_text(table.total) << '\n';
+    out << zov::pad_right("Total", width) << "  " << std::right << std::setw(8) << hours_text(table.total) << '\n';
 }
 
 }  // namespace zovcli

@@ -215,12 +215,13 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
         return code == 0 ? ok : usage;
     }
 
-    // Only a change makes the default folder; a question about a folder that
-    // is not there yet answers from no records at all.
+    // A command that only reads creates, renames and writes nothing. Only a
+    // change makes the default folder (a dry run makes none); a question
+    // about a folder that is not there yet answers from no records at all.
     const bool changes = app.got_subcommand(login) || app.got_subcommand(next) || app.got_subcommand(logout)
-                         || ((app.got_subcommand(correct) || app.got_subcommand(import) || app.got_subcommand(cancel)
-                              || app.got_subcommand(undo))
-                             && !o.dry_run);
+                         || app.got_subcommand(correct) || app.got_subcommand(import) || app.got_subcommand(cancel)
+                         || app.got_subcommand(undo);
+    const bool creates = changes && !o.dry_run;
     std::string dir = o.data;
     std::string scratch;
     if (!dir.empty()) {
@@ -239,20 +240,29 @@ int run(int argc, char** argv, std::ostream& out, std::ostream& err)
     }
     if (dir.back() != '/')
         dir += '/';
-    if (o.data.empty() && !changes && ::access(dir.c_str(), F_OK) != 0 && errno == ENOENT) {
+    if (o.data.empty() && !creates && ::access(dir.c_str(), F_OK) != 0 && errno == ENOENT) {
         scratch = empty_folder();
         if (scratch.empty()) {
             err << "zov: cannot make a temporary folder: " << std::strerror(errno) << '\n';
             return refused;
         }
         dir = scratch;
-    } else if (!zov::make_dirs(dir)) {
+    } else if (changes && !zov::make_dirs(dir)) {
         err << "zov: cannot create the data folder " << dir << ": " << std::strerror(errno) << '\n';
         return refused;
     }
     const scratch_guard remove_scratch{scratch};
 
-    zovKernel kernel(dir);
+    zovKernel kernel(dir, changes ? zovKernel::access::change : zovKernel::access::read_only);
+    // A state that cannot be read is never guessed at, nor reset unnoticed.
+    if (!kernel.kept_aside().empty()) {
+        err << "zov: " << zov::state_kept_aside_message(dir, kernel.kept_aside()) << '\n';
+        return refused;
+    }
+    if (!changes && !kernel.state_readable()) {
+        err << "zov: " << zov::state_unreadable_message(dir) << '\n';
+        return refused;
+    }
     context c{out, err, kernel, {}};
     c.now.set_local_time();
     const format f = chosen(o);

@@ -23,6 +23,18 @@ using zovtest::TzGuard;
 
 namespace {
 
+// The session lines of a HOURS.TSK: the header and the comments around a
+// correction's lines left out.
+std::vector<std::string> session_lines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    for (const std::string& line : zovtest::read_lines(path))
+        if (line.rfind("%", 0) != 0)
+            lines.push_back(line);
+    return lines;
+}
+
+
 const long off = -61200;   // daily log-out switched off
 const long h17 = 17 * 3600;
 
@@ -596,8 +608,7 @@ TEST_P(KernelRules, every_operation_makes_up_a_due_daily_log_out_first)
         std::vector<std::string> stamps = {"LOGIN " + local("2026-03-10T08:00:00"),
                                            "LOGOUT " + local("2026-03-10T17:00:00")};
         stamps.insert(stamps.end(), c.stamps.begin(), c.stamps.end());
-        std::vector<std::string> written = zovtest::read_lines(dir.file("HOURS.TSK"));
-        written.erase(written.begin());  // the header
+        std::vector<std::string> written = session_lines(dir.file("HOURS.TSK"));
         EXPECT_EQ(hours, written);
         EXPECT_EQ(stamps, zovtest::read_lines(dir.file("LOGINOUT.TSK")));
         EXPECT_EQ(c.state_after, zovtest::read_file(dir.file("CURRENT.TSK")));
@@ -747,8 +758,7 @@ TEST_P(KernelRules, a_correction_kept_active_leaves_its_task_running)
         m_clock.set("2026-03-10T10:07:42");
         zovSinkHours out;
         ASSERT_TRUE(k.correct(zovSession("Beta", at("2026-03-10T09:00:00"), at("2026-03-10T10:07:00")), true, out));
-        std::vector<std::string> hours = zovtest::read_lines(dir.file("HOURS.TSK"));
-        hours.erase(hours.begin());
+        std::vector<std::string> hours = session_lines(dir.file("HOURS.TSK"));
         EXPECT_EQ(c.lines, hours);
         EXPECT_EQ(c.state, zovtest::read_file(dir.file("CURRENT.TSK")));
         stamps.insert(stamps.end(), c.stamps.begin(), c.stamps.end());

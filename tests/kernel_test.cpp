@@ -323,7 +323,7 @@ TEST_F(Kernel, refused_task_names)
 {
     const std::string refused[] = {
         " ", "a b", " a", "a ", "a\tb", "a\rb", "a\nb", "a\r\n", std::string("a\0b", 3), "\x01", "x\x1f",
-        "x\x7f", "%", "%x", "%DUMMY",
+        "x\x7f", "%", "%x", "%DUMMY", std::string(zovKernel::max_task_name + 1, 'x'), std::string(70 * 1024, 'x'),
     };
     zovKernel k(path());
     ASSERT_TRUE(k.next("Before"));
@@ -353,7 +353,7 @@ TEST_F(Kernel, refused_task_names)
 TEST_F(Kernel, accepted_task_names_read_back)
 {
     const std::string accepted[] = {"K", "a%b", "x-y.z/w", "\xc3\xa4\xc3\xb6\xc3\xbc", "\xe4", "ACTIVE", "DEFAULT",
-                                    "1.50", "2013-03-13T08:00:00"};
+                                    "1.50", "2013-03-13T08:00:00", std::string(zovKernel::max_task_name, 'x')};
     zovKernel k(path());
     for (const std::string& name : accepted) {
         EXPECT_TRUE(zovKernel::is_valid_task_name(name)) << name;

@@ -28,6 +28,7 @@ public:
     using zovFile::get_tokens;
     using zovFile::read;
     using zovFile::read_first;
+    using zovFile::read_last;
     using zovFile::write_append;
     using zovFile::write_clear;
 };
@@ -113,12 +114,20 @@ TEST_F(TaskFiles, read_offers_lines_that_are_neither_blank_nor_comments)
         {"overlong line first", overlong + "\nb\n", {"b"}},
         {"overlong lines in a row", overlong + "\n" + overlong + "\nc", {"c"}},
         {"overlong line without line feed", "a\n" + overlong, {"a"}},
+        {"overlong last line", "a\n" + overlong + "\n", {"a"}},
+        {"overlong last line and a comment", "a\n" + overlong + "\n% c\n\n", {"a"}},
+        {"long last line", "a\n" + long_line + "\n", {"a", long_line}},
     };
     for (const Case& c : cases) {
         write_file(file("X.TSK"), c.content);
         Recorder sink;
         EXPECT_EQ(ProbeFile(dir(), "X.TSK").read(sink), !c.offered.empty()) << c.name;
         EXPECT_EQ(sink.lines, c.offered) << c.name;
+        // Read from the end, the last of them, by the same rule.
+        std::string last = "unchanged";
+        const zovFile::read_status found = ProbeFile(dir(), "X.TSK").read_last(last);
+        EXPECT_EQ(found, c.offered.empty() ? zovFile::read_status::empty : zovFile::read_status::lines) << c.name;
+        EXPECT_EQ(last, c.offered.empty() ? std::string("unchanged") : c.offered.back()) << c.name;
     }
 }
 
@@ -242,6 +251,11 @@ TEST_F(TaskFiles, current_read_table)
         {"further tokens ignored", "K " + t + " ACTIVE and more\n", true, "K", true},
         {"no line end", "K " + t + " ACTIVE", true, "K", true},
         {"Z time", "K 2013-03-13T07:00:00Z ACTIVE\n", true, "K", true},
+        // Hand-edited: what is clearly meant is read.
+        {"time without seconds", "K 2013-03-13T08:00+01:00 ACTIVE\n", true, "K", true},
+        {"Z time without seconds", "K 2013-03-13T07:00Z ACTIVE\n", true, "K", true},
+        {"blanks at the ends", "  \t K " + t + " ACTIVE \t \r\n", true, "K", true},
+        {"minutes cut short", "K 2013-03-13T08:0+01:00 ACTIVE\n", false, "OLD", false},
         {"two tokens", "K " + t + "\n", false, "OLD", false},
         {"one token", "K\n", false, "OLD", false},
         {"bad time", "K notatime ACTIVE\n", false, "OLD", false},
@@ -334,7 +348,8 @@ TEST_F(TaskFiles, current_init_moves_an_unreadable_file_aside_and_writes_the_def
         TempDir folder;
         use_dir(folder.path());
         write_file(folder.file("CURRENT.TSK"), c.content);
-        EXPECT_TRUE(zovCurrent::init(dir())) << c.name;
+        std::string kept;
+        EXPECT_TRUE(zovCurrent::init(dir(), &kept)) << c.name;
         EXPECT_EQ(read_file(folder.file("CURRENT.TSK")), "DEFAULT 2013-03-13T08:00:00+01:00 INACTIVE\n") << c.name;
         const std::vector<std::string> names = folder_entries(folder.path());
         ASSERT_EQ(names.size(), 2u) << c.name;
@@ -343,8 +358,11 @@ TEST_F(TaskFiles, current_init_moves_an_unreadable_file_aside_and_writes_the_def
         EXPECT_NE(aside.find("unreadable"), std::string::npos) << aside;
         EXPECT_NE(aside.find("20130313"), std::string::npos) << aside;
         EXPECT_EQ(read_file(folder.file(aside)), c.content) << c.name;
+        EXPECT_EQ(kept, aside) << c.name << ": the caller hears of it";
         // The next start finds the default readable and keeps it.
-        EXPECT_TRUE(zovCurrent::init(dir()));
+        kept.clear();
+        EXPECT_TRUE(zovCurrent::init(dir(), &kept));
+        EXPECT_EQ(kept, "") << c.name;
         EXPECT_EQ(folder_entries(folder.path()).size(), 2u) << c.name;
     }
 }
@@ -450,10 +468,13 @@ TEST_F(TaskFiles, hours_write_of_a_batch_appends_all_lines)
     EXPECT_TRUE(zovHours(dir()).write(std::vector<zovSession>{
         zovSession("A", at("2013-03-13T08:00:00"), at("2013-03-13T09:00:00")),
         zovSession("B", at("2013-03-13T09:00:00"), at("2013-03-13T10:00:00"))}));
+    // Between two comments, so that a power cut that kept part of it shows.
     const auto lines = read_lines(file("HOURS.TSK"));
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1].substr(0, 8), "A   1.00");
-    EXPECT_EQ(lines[2].substr(0, 8), "B   1.00");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1], "% correction begins");
+    EXPECT_EQ(lines[2].substr(0, 8), "A   1.00");
+    EXPECT_EQ(lines[3].substr(0, 8), "B   1.00");
+    EXPECT_EQ(lines[4], "% correction ends");
 }
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,7 @@
 // The weekly time sheet: which sessions a week holds, the table of task by
 // weekday, and the fixed-width report checked against golden files.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -109,12 +111,12 @@ protected:
         record("Zeta", "2013-03-11T08:00:00", "2013-03-11T10:30:00");
         record("beta", "2013-03-11T10:30:00", "2013-03-11T12:30:00");
         record("Zeta", "2013-03-11T13:00:00", "2013-03-11T14:00:00");
-        // Overwritten from column 29 on by its Monday value.
+        // Too long for its column: shortened with a mark.
         record("integration-tests-for-release", "2013-03-11T15:00:00", "2013-03-11T16:00:00");
         record("Zeta", "2013-03-12T09:00:00", "2013-03-12T09:03:00");  // below 0.1 h
         record("alpha", "2013-03-12T10:00:00", "2013-03-12T12:20:00");
         record("gamma", "2013-03-12T11:00:00", "2013-03-12T11:03:00");  // only below 0.1 h
-        // Shown in full: nothing is written over it on Monday and Tuesday.
+        // Shortened too, though no figure stands beside it on Monday and Tuesday.
         record("customer-portal-migration-phase-two", "2013-03-13T08:00:00", "2013-03-13T10:00:00");
         record("delta", "2013-03-13T08:00:00", "2013-03-13T09:02:24");  // 1.04 h
         record("beta", "2013-03-13T12:00:00", "2013-03-13T09:00:00");  // a cancelled piece
@@ -151,6 +153,58 @@ TEST_P(TimeSheet, empty_week_report)
     EXPECT_EQ(mask_stamp(text, &stamp), mask_stamp(golden("empty_week.txt")));
     EXPECT_EQ(stamp, "30-Dec-2013 09:15:00");
     EXPECT_EQ(split_lines(text).size(), 9u);
+}
+
+// Long names never run into the figures: each figure stands alone in its
+// column, a name is cut on a character boundary with a mark, and two tasks
+// never look the same.
+TEST_P(TimeSheet, long_names_leave_every_figure_alone)
+{
+    const std::string a_umlaut = "\xc3\xa4";
+    const std::vector<std::string> names = {
+        "Infrastructure-Upgrade-Rack-A", "Infrastructure-Upgrade-Rack-B",  // the same first 23 characters
+        "Gr" + a_umlaut + std::string(21, 'x') + a_umlaut + a_umlaut + "z",  // "ä" across the cut
+        "Short",
+        "\xe6\xbc\xa2\xe5\xad\x97\xe6\xbc\xa2\xe5\xad\x97\xe6\xbc\xa2\xe5\xad\x97\xe6\xbc\xa2\xe5\xad\x97"
+        "\xe6\xbc\xa2\xe5\xad\x97\xe6\xbc\xa2\xe5\xad\x97\xe6\xbc\xa2",  // 13 wide characters, 26 columns
+    };
+    for (const std::string& name : names) {
+        record(name, "2013-03-11T08:00:00", "2013-03-11T10:36:00");  // 2.6 h on Monday
+        record(name, "2013-03-12T08:00:00", "2013-03-12T08:30:00");  // 0.5 h on Tuesday
+    }
+    zovTimeSheet sheet(11, 2013);
+    kernel.tsheet(sheet);
+    const std::vector<std::string> lines = split_lines(report(sheet));
+    std::vector<std::string> shown;
+    for (const std::string& line : lines) {
+        if (line.find(" : ") == std::string::npos)
+            continue;
+        // Valid UTF-8 throughout, and the name's columns end at 28 whatever its bytes.
+        std::size_t columns = 0;
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(line[i]);
+            ASSERT_NE(c & 0xc0, 0x80u) << "a character cut in two: " << line;
+            std::size_t n = c < 0x80 ? 1 : c < 0xe0 ? 2 : c < 0xf0 ? 3 : 4;
+            ASSERT_LE(i + n, line.size()) << line;
+            for (std::size_t k = 1; k < n; ++k)
+                ASSERT_EQ(static_cast<unsigned char>(line[i + k]) & 0xc0, 0x80u) << line;
+            columns += (n == 3 && c >= 0xe3) ? 2 : 1;  // the wide characters above
+            i += n - 1;
+        }
+        EXPECT_EQ(columns, 83u) << line;
+        const std::size_t name_end = line.size() - (83 - 28);
+        shown.push_back(line.substr(4, name_end - 4));
+        const std::string figures = line.substr(name_end);
+        EXPECT_EQ(figures, "   2.6    0.5" + std::string(36, ' ') + ":  3.1") << line;
+    }
+    ASSERT_EQ(shown.size(), names.size());
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(std::unique(shown.begin(), shown.end()), shown.end()) << "two tasks look the same";
+    for (const std::string& s : shown) {
+        if (s.find("Short") == std::string::npos) {
+            EXPECT_NE(s.find("\xe2\x80\xa6"), std::string::npos) << "no mark on a shortened name: " << s;
+        }
+    }
 }
 
 TEST_P(TimeSheet, busy_week_report)

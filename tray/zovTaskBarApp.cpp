@@ -14,6 +14,7 @@
 #include <wx/utils.h>
 
 #include <zov/zovDataDir.h>
+#include <zov/zovDays.h>
 #include <zov/zovKernel.h>
 #include <zov/zovSettings.h>
 
@@ -125,6 +126,11 @@ bool zovTaskBarApp::OnInit()
     }
 
     m_kernel = new zovKernel(zovtray::to_bytes(dir));
+    // A state that could not be read was kept aside: the user must hear that
+    // recording started afresh.
+    if (!m_kernel->kept_aside().empty())
+        wxMessageBox(zovtray::from_bytes(zov::state_kept_aside_message(m_kernel->dir(), m_kernel->kept_aside())),
+                     "Recording state", wxOK | wxICON_WARNING, nullptr);
 
     auto* probe_override = zovtray::probe_override();
     const zovtray::tray_probe probe =

@@ -22,6 +22,7 @@
 #include <zov/zovSinkHours.h>
 #include <zov/zovSinkWeek.h>
 #include <zov/zovTimeSheet.h>
+#include <zov/zovText.h>
 #include <zov/zovTimeline.h>
 #include <zov/zovTimeText.h>
 #include <zov/zovUndo.h>

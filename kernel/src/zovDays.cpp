@@ -6,6 +6,7 @@
 #include <utility>
 
 #include <zov/zovCurrent.h>
+#include <zov/zovKernel.h>
 #include <zov/zovSinkHours.h>
 
 namespace zov {
@@ -86,15 +87,36 @@ day_total today_total(const zovSinkHours& today, const zovCurrent& current, cons
 
 std::string bad_name_message(const std::string& name)
 {
-    return "\"" + name
-           + "\" cannot be a task name. Task names are one word, "
-             "without blanks or tabs, not beginning with \"%\".";
+    // A name far too long is shown by its beginning, cut on a character boundary.
+    constexpr std::size_t shown = 40;
+    std::string text = name;
+    if (text.size() > shown + 3) {
+        std::size_t cut = shown;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xc0) == 0x80)
+            --cut;
+        text = text.substr(0, cut) + "...";
+    }
+    return "\"" + text + "\" cannot be a task name. Task names are one word of at most "
+           + std::to_string(zovKernel::max_task_name)
+           + " bytes, without blanks or tabs, not beginning with \"%\".";
 }
 
 std::string write_failed_message(const std::string& dir)
 {
     return "Could not write the task files in the data folder " + dir
            + ". Check that the folder exists and can be written.";
+}
+
+std::string state_kept_aside_message(const std::string& dir, const std::string& kept)
+{
+    return "The recording state in " + dir + "CURRENT.TSK could not be read. It was kept as " + dir + kept
+           + "; recording starts afresh, not running.";
+}
+
+std::string state_unreadable_message(const std::string& dir)
+{
+    return "The recording state in " + dir
+           + "CURRENT.TSK cannot be read. The next log-in, switch or log-out keeps it aside and starts afresh.";
 }
 
 }  // namespace zov

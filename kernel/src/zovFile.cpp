@@ -13,7 +13,6 @@
 #include <vu_utils/vu_utils.h>
 #include <zov/zovSink.h>
 
-using zov_detail::is_blank;
 using zov_detail::offer;
 
 namespace {
@@ -150,42 +149,63 @@ zovFile::read_status zovFile::read_last(std::string& line) const
     struct stat st;
     if (::fstat(fd.get(), &st) != 0)
         return read_status::failed;
-    // Blocks from the end; a line is whole once a line feed precedes it.
+    // Lines from the last one backwards, each found by the line feed before
+    // it, read in blocks from the end. A line longer than max_line is passed
+    // over as the forward reader passes over it: only its ends are looked at.
     constexpr off_t block = 4096;
-    std::string tail;  // the file's last bytes, from a line start or the file's start
-    off_t pos = st.st_size;
-    while (pos > 0) {
-        const off_t from = pos > block ? pos - block : 0;
-        std::string chunk(static_cast<std::size_t>(pos - from), '\0');
-        if (::pread(fd.get(), &chunk[0], chunk.size(), from) != static_cast<ssize_t>(chunk.size()))
-            return read_status::failed;
-        tail.insert(0, chunk);
-        pos = from;
-        // Look at each whole line of the tail, the last one first.
-        std::size_t stop = tail.size();
-        for (;;) {
-            const std::size_t lf = stop == 0 ? std::string::npos : tail.rfind('\n', stop - 1);
-            if (lf == std::string::npos && pos > 0)
-                break;  // the line may begin in an earlier block
-            const std::size_t first = lf == std::string::npos ? 0 : lf + 1;
-            const char* p = tail.data() + first;
-            const char* end = tail.data() + stop;
-            while (p != end && is_blank(*p))
-                ++p;
-            if (p != end && *p != '%' && stop - first <= max_line) {
-                line.assign(tail, first, stop - first);
+    std::string chunk;
+    off_t end = st.st_size;  // end of the line looked at (its line feed excluded)
+    while (end >= 0) {
+        off_t begin = 0;  // found by searching back from end for a line feed
+        for (off_t pos = end; pos > 0;) {
+            const off_t from = pos > block ? pos - block : 0;
+            chunk.resize(static_cast<std::size_t>(pos - from));
+            if (::pread(fd.get(), &chunk[0], chunk.size(), from) != static_cast<ssize_t>(chunk.size()))
+                return read_status::failed;
+            const std::size_t lf = chunk.rfind('\n');
+            if (lf != std::string::npos) {
+                begin = from + static_cast<off_t>(lf) + 1;
+                break;
+            }
+            pos = from;
+        }
+        const std::size_t length = static_cast<std::size_t>(end - begin);
+        if (length <= max_line) {
+            std::string text(length, '\0');
+            if (length > 0 && ::pread(fd.get(), &text[0], length, begin) != static_cast<ssize_t>(length))
+                return read_status::failed;
+            if (zov_detail::counts(text.data(), text.data() + text.size())) {
+                line = std::move(text);
                 return read_status::lines;
             }
-            if (lf == std::string::npos)
-                return read_status::empty;
-            stop = lf;
         }
-        // Keep only what is not yet a whole line; give up on an overlong one.
-        tail.erase(stop);
-        if (tail.size() > max_line)
-            return read_status::empty;
+        end = begin - 1;  // before the line feed that ends the previous line
     }
     return read_status::empty;
+}
+
+zovFile::read_status zovFile::read_tail(std::size_t max, std::string& tail, std::uint64_t& from) const
+{
+    read_status failure = read_status::failed;
+    zovFd fd(open_regular(path(), failure));
+    if (fd.get() < 0)
+        return failure;
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0)
+        return read_status::failed;
+    const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+    from = size > max ? size - max : 0;
+    tail.assign(static_cast<std::size_t>(size - from), '\0');
+    if (!tail.empty() && ::pread(fd.get(), &tail[0], tail.size(), static_cast<off_t>(from)) != static_cast<ssize_t>(tail.size()))
+        return read_status::failed;
+    return tail.empty() ? read_status::empty : read_status::lines;
+}
+
+bool zovFile::cut_at(std::uint64_t size) const
+{
+    zovFd fd(::open(path().c_str(), O_RDWR | O_CLOEXEC));
+    return fd.get() >= 0 && ::ftruncate(fd.get(), static_cast<off_t>(size)) == 0 && ::fdatasync(fd.get()) == 0
+           && fd.close();
 }
 
 bool zovFile::write_append(const std::string& line) const

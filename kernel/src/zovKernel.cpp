@@ -40,25 +40,32 @@ std::string span_text(const vu_datetime& lo, const vu_datetime& hi)
 
 }  // namespace
 
-zovKernel::zovKernel(const std::string& dir) : zovKernel(dir, zov::settings_file()) {}
+zovKernel::zovKernel(const std::string& dir, access mode) : zovKernel(dir, zov::settings_file(), mode) {}
 
-zovKernel::zovKernel(const std::string& dir, const std::string& settings_file)
+zovKernel::zovKernel(const std::string& dir, const std::string& settings_file, access mode)
     : m_dir(dir), m_settings_file(settings_file), m_loginout(dir), m_current(dir)
 {
-    zovCurrent::init(dir);
+    if (mode == access::read_only)
+        return;
+    zovCurrent::init(dir, &m_kept_aside);
     zovHours::init(dir);
     zovLoginOut::init(dir);
-    // Only a running session can have been left half closed. No wait: a
-    // program that holds the lock is changing the files, and every change
-    // repairs first; waiting here would double the wait of the change after.
-    if (m_current.read() && m_current.active()) {
-        zovLock lock(dir, 0);
-        if (lock.held())
-            repair();
-    }
+    // A correction that a power cut left in part, and a change cut short. No
+    // wait: a program that holds the lock is changing the files, and every
+    // change repairs first; waiting here would double the wait of the change
+    // that follows.
+    zovLock lock(dir, 0);
+    if (lock.held())
+        repair();
 }
 
 zovKernel::~zovKernel() = default;
+
+bool zovKernel::state_readable() const
+{
+    zovCurrent state(m_dir);
+    return state.read() || state.is_blank();
+}
 
 std::string zovKernel::kernel_name()
 {
@@ -113,7 +120,7 @@ void zovKernel::set_lock_wait(int milliseconds)
 
 bool zovKernel::is_valid_task_name(const std::string& task)
 {
-    if (task.empty() || task[0] == '%')
+    if (task.empty() || task[0] == '%' || task.size() > max_task_name)
         return false;
     // Blanks beyond ASCII, in UTF-8: a name holding one looks like two words
     // and cannot be typed back. U+0085, U+00A0, U+1680, U+2000-U+200B,
@@ -191,6 +198,9 @@ bool zovKernel::make_up_logout(const vu_datetime& at, bool& done)
 // is not: it runs on under the old name.
 void zovKernel::repair()
 {
+    // A correction's lines that a power cut left only partly on disk go
+    // first: whole or not at all.
+    zovHours(m_dir).drop_unfinished_batch();
     if (!m_current.read() || !m_current.active())
         return;
     const std::string task = m_current.task();

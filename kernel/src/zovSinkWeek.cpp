@@ -14,11 +14,15 @@ zovSinkWeek::~zovSinkWeek() = default;
 
 bool zovSinkWeek::operator()(const std::string& line)
 {
-    if (m_first.is_not_a_date_time())
-        return true;
-    const zovSession session(line);
-    if (!session.is_valid())
-        return true;
+    if (!m_first.is_not_a_date_time())
+        offer(zovSession(line));
+    return true;
+}
+
+void zovSinkWeek::offer(const zovSession& session)
+{
+    if (m_first.is_not_a_date_time() || !session.is_valid())
+        return;
     // Every session with time inside the week, whichever way round: a session
     // or a cancelling line that crosses the week's start counts with its part.
     const vu_datetime& a = session.tbeg();
@@ -27,7 +31,6 @@ bool zovSinkWeek::operator()(const std::string& line)
     const vu_datetime& hi = b < a ? a : b;
     if (lo < m_next && m_first < hi)
         m_sessions.push_back(session);
-    return true;
 }
 
 void zovSinkWeek::push_back(const zovSession& session)

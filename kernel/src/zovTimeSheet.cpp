@@ -1,6 +1,9 @@
 #include <zov/zovTimeSheet.h>
 
 #include <algorithm>
+#include <vector>
+
+#include <zov/zovText.h>
 
 #include "zovFormat.h"
 
@@ -31,6 +34,40 @@ std::string value(std::int64_t seconds)
 std::size_t column(int i)
 {
     return static_cast<std::size_t>(29 + 7 * i);
+}
+
+// Task names take columns 4 to 27: column 28 stays blank, so that no figure
+// ever continues a name, nor a name a figure.
+constexpr std::size_t name_column = 4;
+constexpr std::size_t name_columns = 24;
+
+// The names as the report shows them: whole when they fit, else shortened
+// with "…". Names that would then look the same are cut one place further
+// and numbered in report order ("Infrastructure-Upgra…1", "…2"), so that two
+// tasks never look the same.
+std::vector<std::string> shown_names(const std::vector<std::string>& names)
+{
+    std::vector<std::string> shown;
+    for (const std::string& name : names)
+        shown.push_back(zov::shorten(name, name_columns));
+    std::vector<std::string> result = shown;
+    std::vector<std::string> used;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (std::count(shown.begin(), shown.end(), shown[i]) == 1)
+            used.push_back(shown[i]);
+    int n = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (std::count(shown.begin(), shown.end(), shown[i]) == 1)
+            continue;
+        std::string candidate;
+        do {
+            const std::string number = std::to_string(++n);
+            candidate = zov::shorten(names[i], name_columns - number.size()) + number;
+        } while (std::find(used.begin(), used.end(), candidate) != used.end());
+        used.push_back(candidate);
+        result[i] = candidate;
+    }
+    return result;
 }
 
 }  // namespace
@@ -136,18 +173,24 @@ void zovTimeSheet::show_time_sheet(std::ostream& out)
     // Every sum is the exact sum of what it covers, shown amounts or not,
     // rounded once: the report adds up to the recorded time.
     const zovWeekFigures f = figures();
-    for (const zovWeekFigures::row& r : f.rows) {
+    std::vector<std::string> names;
+    for (const zovWeekFigures::row& r : f.rows)
+        names.push_back(r.task);
+    const std::vector<std::string> shown = shown_names(names);
+    for (std::size_t k = 0; k < f.rows.size(); ++k) {
+        const zovWeekFigures::row& r = f.rows[k];
         line = blank_line;
         if (r.active)
-            put(line, 1, "-->" + r.task);
-        else
-            put(line, 4, r.task);
+            put(line, 1, "-->");
         for (int i = 0; i < 7; ++i) {
             const std::string text = zovWeekFigures::shown_text(r.days[i]);
             if (!text.empty())
                 put(line, column(i), right5(text));
         }
         put(line, 77, ":" + value(r.sum.seconds));
+        // Last, padded by display width: the name's bytes may outnumber its
+        // columns, and everything after it is plain ASCII.
+        line.replace(name_column, name_columns, zov::pad_right(shown[k], name_columns));
         out << line << std::endl;
     }
     out << rule_line << std::endl;

@@ -443,7 +443,7 @@ TEST_P(Cli, CorrectionPrintsTheLinesItAppends)
     r = zov({"correct", " Gamma\t", "2026-12-07T10:00", "2026-12-07T11:00"});  // typed with blanks around
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, lines);
-    EXPECT_EQ(read_file(hours_path()), base + lines);
+    EXPECT_EQ(read_file(hours_path()), base + "% correction begins\n" + lines + "% correction ends\n");
 
     // What the correction cancelled is gone from the sessions and the sums.
     const std::string iso = "2026-12-07T";
@@ -470,7 +470,7 @@ TEST_P(Cli, DryRunShowsWhatTheCorrectionWrites)
     const zov_result real = zov(args);
     EXPECT_EQ(real.status, 0) << real.err;
     EXPECT_EQ(real.out, trial.out);
-    EXPECT_EQ(read_file(hours_path()), base + real.out);
+    EXPECT_EQ(read_file(hours_path()), base + "% correction begins\n" + real.out + "% correction ends\n");
     // The running session gave up the corrected half hour.
     EXPECT_EQ(zov({"report", "2026-12-08", "2026-12-08"}).out, "Beta       1.50\nGamma      0.50\n---------------\nTotal      2.00\n");
 }
@@ -492,6 +492,96 @@ TEST_P(Cli, UnreadableHoursIsAnError)
     }
 }
 
+// Tables pad by display width: rows with non-ASCII names line up.
+TEST_P(Cli, TablesLineUpNonAsciiNames)
+{
+    const std::string aerger = "\xc3\x84rger";               // 5 columns, 6 bytes
+    const std::string kanji = "\xe6\xbc\xa2\xe5\xad\x97";  // 4 columns, 6 bytes
+    write_file(hours_path(), "% task hours t1 t2\n" + line("Zeta", "2026-12-07T08:00:00", "2026-12-07T09:00:00")
+                                 + line(aerger, "2026-12-07T09:00:00", "2026-12-07T10:00:00")
+                                 + line(kanji, "2026-12-07T10:00:00", "2026-12-07T11:00:00"));
+    set_state("Zeta", "2026-12-07T11:00:00", false);
+    const zov_result r = zov({"report", "2026-12-07", "2026-12-07"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Zeta       1.00\n" + aerger + "      1.00\n" + kanji + "       1.00\n---------------\nTotal      3.00\n");
+}
+
+// A hand-edited state file: what is clearly meant is read; what cannot be
+// read is never guessed at and never reset unnoticed. Commands that only
+// read never create, rename or write a task file.
+TEST_P(Cli, StateFileIsReadLenientlyOrKeptAsideAndReported)
+{
+    const std::vector<std::vector<std::string>> readers = {
+        {}, {"status"}, {"status", "--json"}, {"tasks"}, {"today"}, {"week"},
+        {"report", "2026-12-01", "2026-12-31"}, {"sessions", "2026-12-01", "2026-12-31"}};
+
+    // Without seconds and with blanks around: the running session is kept.
+    std::string time = at("2026-12-08T09:00:00").to_readable_datetime_string();
+    time.erase(16, 3);
+    write_file(m_dir + "CURRENT.TSK", "  Beta " + time + " ACTIVE  \n");
+    auto before = snapshot(m_dir);
+    zov_result r = zov({});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Beta working since 09:00 (2.0h), today 2.0h\n");
+    EXPECT_EQ(snapshot(m_dir), before);
+
+    // Unreadable: every reader says so and touches nothing.
+    write_file(m_dir + "CURRENT.TSK", "Beta since-nine ACTIVE\n");
+    before = snapshot(m_dir);
+    for (const auto& args : readers) {
+        r = zov(args);
+        const std::string name = args.empty() ? "zov" : args[0];
+        EXPECT_EQ(r.status, 1) << name;
+        EXPECT_EQ(r.out, "") << name;
+        EXPECT_NE(r.err.find("CURRENT.TSK cannot be read"), std::string::npos) << name << ": " << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << name << ": " << r.err;
+        EXPECT_EQ(snapshot(m_dir), before) << name;
+    }
+
+    // The next change keeps it aside under a name that says so, says where,
+    // and does nothing else.
+    r = zov({"login", "Gamma"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("could not be read. It was kept as " + m_dir + "CURRENT.TSK.unreadable-"), std::string::npos)
+        << r.err;
+    const auto after = snapshot(m_dir);
+    std::string kept;
+    for (const auto& [name, content] : after)
+        if (name.rfind("CURRENT.TSK.unreadable-", 0) == 0)
+            kept = content;
+    EXPECT_EQ(kept, "Beta since-nine ACTIVE\n");
+    EXPECT_EQ(after.at("HOURS.TSK"), before.at("HOURS.TSK"));
+    EXPECT_EQ(after.count("LOGINOUT.TSK"), 0u) << "the log-in was not made";
+    r = zov({});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("DEFAULT sleeping since", 0), 0u) << r.out;
+
+    // A folder with only HOURS.TSK, and a folder that does not exist: readers
+    // create nothing.
+    ::unlink((m_dir + "CURRENT.TSK").c_str());
+    for (const auto& [name, content] : after)
+        if (name != "HOURS.TSK")
+            ::unlink((m_dir + name).c_str());
+    before = snapshot(m_dir);
+    ASSERT_EQ(before.size(), 1u);
+    for (const auto& args : readers) {
+        r = zov(args);
+        EXPECT_EQ(r.status, 0) << (args.empty() ? "zov" : args[0]) << ": " << r.err;
+        EXPECT_EQ(snapshot(m_dir), before) << (args.empty() ? "zov" : args[0]);
+    }
+    const std::string missing = m_home.path() + "nowhere/";
+    for (const auto& args : readers) {
+        std::vector<std::string> with = {"--data", missing};
+        with.insert(with.end(), args.begin(), args.end());
+        r = run_zov({with, GetParam(), now_clock, {"HOME=" + m_home.path()}});
+        // A folder named with --data must exist: a mistyped path is refused.
+        EXPECT_EQ(r.status, 1) << (args.empty() ? "zov" : args[0]) << ": " << r.err;
+        EXPECT_NE(r.err.find("no data folder " + missing), std::string::npos) << r.err;
+        EXPECT_FALSE(exists(missing)) << (args.empty() ? "zov" : args[0]);
+    }
+}
+
 TEST_P(Cli, ErrorsSayWhatIsWrongAndChangeNothing)
 {
     const std::vector<error_row> rows = {
@@ -506,6 +596,10 @@ TEST_P(Cli, ErrorsSayWhatIsWrongAndChangeNothing)
         {"empty name", {"next", ""}, 1, "cannot be a task name"},
         {"comment name", {"login", "%x"}, 1, "cannot be a task name"},
         {"bad name in a correction", {"correct", "a\tb", "10:00", "11:00"}, 1, "cannot be a task name"},
+        {"overlong name", {"next", std::string(70 * 1024, 'x')}, 1, "cannot be a task name"},
+        {"overlong name at log-in", {"login", std::string(70 * 1024, 'x')}, 1, "cannot be a task name"},
+        {"overlong name in a correction", {"correct", std::string(70 * 1024, 'x'), "10:00", "11:00"}, 1,
+         "cannot be a task name"},
         {"bad time", {"report", "soon", "2026-12-07"}, 1, "FROM \"soon\" is not a time"},
         {"no such date", {"report", "2026-02-29", "2026-12-07"}, 1, "FROM \"2026-02-29\" is not a time"},
         {"no such day of February", {"report", "2026-02-30", "2026-12-07"}, 1, "FROM \"2026-02-30\" is not a time"},

@@ -120,6 +120,26 @@ TEST(AppStart, a_file_in_the_place_of_the_data_folder_does_not_stop_the_start)
     EXPECT_TRUE(zovgui::take_boxes().empty()) << "start-up shows no message";
 }
 
+// A state file that cannot be read is kept aside, and the user hears it.
+TEST(AppStart, an_unreadable_state_is_kept_aside_and_reported)
+{
+    HomeFolder home;
+    ASSERT_TRUE(MakeDirs(zovDataDir()));
+    zovtest::write_file(home.data_dir() + "CURRENT.TSK", "Beta since-nine ACTIVE\n");
+    RunningApp app;
+    const std::vector<zovgui::recorded_box> boxes = zovgui::take_boxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_NE(wxNOT_FOUND, boxes[0].message.Find("CURRENT.TSK could not be read. It was kept as "));
+    EXPECT_TRUE(boxes[0].style & wxICON_WARNING);
+    EXPECT_FALSE(boxes[0].had_parent);
+    std::string kept;
+    for (const auto& entry : std::filesystem::directory_iterator(home.data_dir()))
+        if (entry.path().filename().string().rfind("CURRENT.TSK.unreadable-", 0) == 0)
+            kept = zovtest::read_file(entry.path().string());
+    EXPECT_EQ("Beta since-nine ACTIVE\n", kept);
+    EXPECT_EQ("DEFAULT - Sleeping", app->GetIcon()->GetTooltip());
+}
+
 TEST(MakeDirsTest, creates_missing_parents_and_accepts_doubled_separators)
 {
     zovtest::TempDir dir;

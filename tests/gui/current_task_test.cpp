@@ -202,14 +202,15 @@ TEST_F(CurrentTaskTest, refused_names_and_failed_writes_are_reported_in_error_bo
         const char* name;
         bool login;  // else Apply Next
     };
+    static const std::string too_long(zovKernel::max_task_name + 1, 'x');
     const Case refused[] = {
-        {"two words", true}, {"tab\there", false}, {"%comment", true}, {"%x", false}};
+        {"two words", true}, {"tab\there", false}, {"%comment", true}, {"%x", false}, {too_long.c_str(), true}};
     for (const Case& c : refused) {
         Type(wxString::FromUTF8(c.name));
         click(c.login ? m_page->GetLoginButton() : m_page->GetApplyNextButton());
         const std::vector<zovgui::recorded_box> boxes = zovgui::take_boxes();
         ASSERT_EQ(1u, boxes.size()) << c.name;
-        EXPECT_TRUE(boxes[0].message.Contains("one word, without blanks or tabs"))
+        EXPECT_TRUE(boxes[0].message.Contains("one word of at most 200 bytes, without blanks or tabs"))
             << boxes[0].message;
         EXPECT_TRUE(boxes[0].message.Contains("not beginning with \"%\"")) << boxes[0].message;
         EXPECT_TRUE(boxes[0].style & wxICON_ERROR);

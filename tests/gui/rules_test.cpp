@@ -180,7 +180,7 @@ TEST(Texts, tooltip_status_and_messages)
 
     const wxString name_text = zovtray::bad_name_message("two words");
     EXPECT_TRUE(name_text.Contains("\"two words\"")) << name_text;
-    EXPECT_TRUE(name_text.Contains("one word, without blanks or tabs, not beginning with \"%\""))
+    EXPECT_TRUE(name_text.Contains("one word of at most 200 bytes, without blanks or tabs, not beginning with \"%\""))
         << name_text;
     EXPECT_TRUE(zovtray::write_failed_message("/x/Zovaro/").Contains("/x/Zovaro/"));
 }

@@ -77,7 +77,6 @@ struct zone_cache
     bool valid = false;
     zone_file file;                 // the system zone file they were made under
     std::int64_t file_checked = 0;  // when that was last compared (monotonic)
-    unsigned calls = 0;
 };
 
 thread_local zone_cache cache;
@@ -104,18 +103,15 @@ void reload(const char* tz)
 }
 
 // Without TZ the system zone file rules; it may be replaced while a program
-// runs for weeks. Looked at about once a minute: every 64th offset asks the
-// (cheap) coarse clock whether a minute has passed.
+// runs for weeks. Looked at once a minute, by time alone: a program that asks
+// the time twice a minute must see a new zone as soon as a busy one does.
+// The coarse monotonic clock costs a few nanoseconds.
 void check_zone_file(bool now)
 {
     if (cache.tz_set)
         return;
-    if (!now) {
-        if (++cache.calls % 64 != 0)
-            return;
-        if (monotonic_seconds() - cache.file_checked < 60)
-            return;
-    }
+    if (!now && monotonic_seconds() - cache.file_checked < 60)
+        return;
     cache.file_checked = monotonic_seconds();
     if (!(read_zone_file() == cache.file))
         reload(nullptr);

@@ -12,11 +12,16 @@ public:
     explicit zovCurrent(const std::string& dir);
 
     // Makes sure the file holds a readable state line; an unreadable file is
-    // moved aside and replaced by "DEFAULT <now> INACTIVE".
-    static bool init(const std::string& dir);
+    // moved aside (its new name, without the folder, goes to kept_aside) and
+    // replaced by "DEFAULT <now> INACTIVE".
+    static bool init(const std::string& dir, std::string* kept_aside = nullptr);
 
-    // On false nothing changes.
+    // On false nothing changes. What is clearly meant is read: a time
+    // without seconds, blanks around the fields.
     bool read();
+    // Whether the file is missing or holds nothing but blanks and comments:
+    // there is no state to lose.
+    bool is_blank() const;
     // Stores the state; the members change only when the file was written.
     bool write(const std::string& task, const vu_datetime& time, bool active);
 

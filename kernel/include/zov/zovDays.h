@@ -54,5 +54,10 @@ day_total today_total(const zovSinkHours& today, const zovCurrent& current, cons
 // Texts that report a refused task name and a failed write of the task files.
 std::string bad_name_message(const std::string& name);
 std::string write_failed_message(const std::string& dir);
+// Texts that report a CURRENT.TSK that could not be read: kept aside under
+// the name given (in the folder dir) and started afresh, or left as it is by
+// a program that only reads.
+std::string state_kept_aside_message(const std::string& dir, const std::string& kept);
+std::string state_unreadable_message(const std::string& dir);
 
 }  // namespace zov

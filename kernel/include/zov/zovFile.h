@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,11 @@ protected:
     // The last line that is neither blank nor a comment, found from the end
     // of the file without reading all of it.
     read_status read_last(std::string& line) const;
+    // The file's last max bytes (all of it when shorter) and the offset they
+    // begin at; "lines" when there were any.
+    read_status read_tail(std::size_t max, std::string& tail, std::uint64_t& from) const;
+    // Shortens the file to size bytes, flushed to disk.
+    bool cut_at(std::uint64_t size) const;
     // Appends line and a line end in one write; false unless all of it was
     // stored. Starts a new line first when the file lacks its final line end.
     bool write_append(const std::string& line) const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,11 @@ struct zovSnapshot
 class zovKernel
 {
 public:
+    // What a program means to do with the folder. A reader (status, reports)
+    // never creates, renames or writes a task file; only the index of
+    // HOURS.TSK, a cache, may be written.
+    enum class access { change, read_only };
+
     // Why the last operation failed.
     enum class error
     {
@@ -59,10 +65,13 @@ public:
     };
 
     // dir ends with the path separator; the folder must exist. The settings
-    // come from zov::settings_file(), read at each operation.
-    explicit zovKernel(const std::string& dir);
+    // come from zov::settings_file(), read at each operation. For changes,
+    // the task files are checked first: missing ones are created, a state
+    // file that cannot be read is kept aside (see kept_aside) and replaced by
+    // the default state, and a change cut short is finished.
+    explicit zovKernel(const std::string& dir, access mode = access::change);
     // The same with another settings file (empty: none, the defaults).
-    zovKernel(const std::string& dir, const std::string& settings_file);
+    zovKernel(const std::string& dir, const std::string& settings_file, access mode = access::change);
     zovKernel(const zovKernel&) = default;
     zovKernel& operator=(const zovKernel&) = default;
     virtual ~zovKernel();
@@ -167,14 +176,26 @@ public:
     error last_error() const { return m_error; }
     const std::string& message() const { return m_message; }
 
-    // Whether a name can be stored as a task name.
+    // Whether a name can be stored as a task name: one word, without blanks,
+    // tabs or control characters, not beginning with "%", and no longer than
+    // max_task_name bytes (its line must stay far below the line bound that
+    // every reader skips beyond).
     static bool is_valid_task_name(const std::string& task);
+    static constexpr std::size_t max_task_name = 200;
     // Whether an instant can be written to and read back from the task files.
     static bool is_storable_time(const vu_datetime& t);
 
     // How long a change waits for another program's change to the same
     // folder before it gives up (false).
     static void set_lock_wait(int milliseconds);
+
+    // The name under which the start-up check kept an unreadable CURRENT.TSK
+    // (in the data folder); empty when it found nothing wrong. The program
+    // must tell the user: the state started afresh.
+    const std::string& kept_aside() const { return m_kept_aside; }
+    // Whether CURRENT.TSK is missing, empty or holds a readable state: false
+    // when a reader would have to guess the state.
+    bool state_readable() const;
 
 private:
 
@@ -218,6 +239,7 @@ private:
     zovCurrent m_current;
     zovSinkHours m_hours;
     bool m_read_ok = true;
+    std::string m_kept_aside;
     error m_error = error::none;
     std::string m_message;
 };

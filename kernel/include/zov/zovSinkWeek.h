@@ -21,6 +21,9 @@ public:
     virtual ~zovSinkWeek();
 
     bool operator()(const std::string& line) override;
+    // What operator() does with a line once it is parsed: a reader that keeps
+    // parsed sessions offers them here.
+    void offer(const zovSession& session);
 
     int week() const { return m_week; }
     int year() const { return m_year; }
