@@ -25,6 +25,10 @@ for which in "newest $newest_year $newest_week" "mid-history $mid_year $mid_week
     rows+=("$1|$zov --data $work/zov week $2 $3|timew summary $from - $until")
 done
 rows+=("status|$zov --data $work/zov status|timew")
+# The commands that came with words for ranges, calendars and imports.
+rows+=("last week by words (\`report lastweek\` / \`summary :lastweek\`)|$zov --data $work/zov report lastweek|timew summary :lastweek")
+rows+=("yesterday's sessions (\`sessions yesterday --json\` / \`export :yesterday\`)|$zov --data $work/zov sessions yesterday --json|timew export :yesterday")
+rows+=("calendar of last month (\`sessions lastmonth --ics\` / \`export :lastmonth\`)|$zov --data $work/zov sessions lastmonth --ics|timew export :lastmonth")
 "$zov" --data "$work/zov" week "$newest_year" "$newest_week" > /dev/null  # builds the index once
 
 echo
@@ -36,3 +40,16 @@ for row in "${rows[@]}"; do
     read -r zm zmin tm tmin zc tc < <(python3 -c "import json; r=json.load(open('$work/r.json'))['results']; print(r[0]['median']*1000, r[0]['min']*1000, r[1]['median']*1000, r[1]['min']*1000, (r[0]['user']+r[0]['system'])*1000, (r[1]['user']+r[1]['system'])*1000)")
     printf '| %s | %.1f (%.1f) | %.1f (%.1f) | %.0fx | %.1f / %.1f |\n' "$name" "$zm" "$zmin" "$tm" "$tmin" "$(python3 -c "print($tm/$zm)")" "$zc" "$tc"
 done
+
+# The whole Timewarrior history imported into an empty folder (a fresh one
+# before every run), and a second import of it, which adds nothing.
+mkdir -p "$work/imported"
+echo
+echo "| import of the Timewarrior history | median (min) ms | processor time (user+system) ms |"
+echo "|---|---|---|"
+hyperfine -i -w 1 -r 10 --prepare "rm -rf '$work/imported' && mkdir '$work/imported'" \
+    --export-json "$work/i.json" "$zov --data $work/imported import timewarrior $work/timew" > /dev/null 2>&1
+python3 -c "import json; r=json.load(open('$work/i.json'))['results'][0]; print('| into an empty folder | %.1f (%.1f) | %.1f |' % (r['median']*1000, r['min']*1000, (r['user']+r['system'])*1000))"
+"$zov" --data "$work/imported" import timewarrior "$work/timew" > /dev/null
+hyperfine -N -i -w 1 -r 10 --export-json "$work/i.json" "$zov --data $work/imported import timewarrior $work/timew" > /dev/null 2>&1
+python3 -c "import json; r=json.load(open('$work/i.json'))['results'][0]; print('| again, adding nothing | %.1f (%.1f) | %.1f |' % (r['median']*1000, r['min']*1000, (r['user']+r['system'])*1000))"

@@ -5,6 +5,7 @@
 #include <zov/zovDays.h>
 #include <zov/zovKernel.h>
 
+#include "Args.h"
 #include "Commands.h"
 #include "Output.h"
 
@@ -20,12 +21,6 @@ std::string since_text(const vu_datetime& t, const vu_datetime& now)
     if (t.date() == now.date())
         return t.to_format_string("%H:%M");
     return t.to_format_string("%Y-%m-%d %H:%M");
-}
-
-// The kernel's word on a change it refused or could not make.
-int refused_by_kernel(context& c)
-{
-    return c.fail(refused, c.kernel.message());
 }
 
 }  // namespace
@@ -69,30 +64,81 @@ int cmd_status(context& c, format f)
     return ok;
 }
 
-int cmd_login(context& c, const std::string& task)
+namespace {
+
+// WHEN of --at, checked against now and the earliest instant it may take;
+// `earliest_name` says what that instant is.
+int read_when(context& c, const std::string& text, const vu_datetime& earliest, const std::string& earliest_name,
+              vu_datetime& when)
+{
+    if (const int rc = read_instant(c, "WHEN", text, when))
+        return rc;
+    if (c.now < when)
+        return c.fail(refused, "WHEN (" + text + ") is after now (" + since_text(c.now, c.now) + ")");
+    if (when < earliest)
+        return c.fail(refused, "WHEN (" + text + ") is before " + earliest_name + " (" + since_text(earliest, c.now) + ")");
+    return ok;
+}
+
+}  // namespace
+
+int cmd_login(context& c, const std::string& task, const std::string& at)
 {
     const std::string name = trimmed(task);
     if (!name.empty() && !zovKernel::is_valid_task_name(name))
         return c.fail(refused, zov::bad_name_message(name));
-    if (!c.kernel.login(name))
-        return refused_by_kernel(c);
+    // Logging in to another task while one runs changes nothing: say so.
+    const zovCurrent& before = c.kernel.current();
+    if (before.active() && !name.empty() && name != before.task())
+        return c.fail(refused, before.task() + " is running since " + since_text(before.time(), c.now)
+                                   + "; to switch to " + name + ": zov next " + name);
+    vu_datetime when;
+    if (!at.empty() && !before.active()) {
+        if (const int rc = read_when(c, at, before.time(), "the last log-out", when))
+            return rc;
+    }
+    if (!c.kernel.login(name, when))
+        return c.change_failed();
     return cmd_status(c, format::text);
 }
 
-int cmd_next(context& c, const std::string& task)
+int cmd_next(context& c, const std::string& task, const std::string& at)
 {
     const std::string name = trimmed(task);
     if (!zovKernel::is_valid_task_name(name))
         return c.fail(refused, zov::bad_name_message(name));
-    if (!c.kernel.next(name))
-        return refused_by_kernel(c);
+    vu_datetime when;
+    if (!at.empty()) {
+        const zovCurrent before = c.kernel.current();
+        if (!before.active())
+            return c.fail(refused, "nothing runs to switch from; to begin " + name + " then: zov login " + name
+                                       + " --at " + at);
+        if (const int rc = read_when(c, at, before.time(), "the running session's begin", when))
+            return rc;
+    }
+    if (!c.kernel.next(name, when))
+        return c.change_failed();
     return cmd_status(c, format::text);
 }
 
-int cmd_logout(context& c)
+int cmd_logout(context& c, const std::string& at)
 {
-    if (!c.kernel.logout())
-        return refused_by_kernel(c);
+    bool done = true;
+    if (at.empty()) {
+        done = c.kernel.logout();
+    } else {
+        const zovCurrent before = c.kernel.current();
+        vu_datetime when;
+        if (before.active()) {
+            if (const int rc = read_when(c, at, before.time(), "the running session's begin", when))
+                return rc;
+            // The very session seen here, or none: another program may have
+            // switched in between.
+            done = c.kernel.logout(when, before.time());
+        }
+    }
+    if (!done)
+        return c.change_failed();
     return cmd_status(c, format::text);
 }
 

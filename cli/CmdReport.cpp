@@ -12,7 +12,9 @@
 #include <zov/zovTimeText.h>
 #include <zov/zovTimeline.h>
 
+#include "Args.h"
 #include "Commands.h"
+#include "Ics.h"
 #include "Output.h"
 #include "Table.h"
 #include "TimelineSvg.h"
@@ -20,25 +22,6 @@
 namespace zovcli {
 
 namespace {
-
-const char* const time_forms = "use 2026-12-10, 2026-12-10T08:30, 2026-12-10T08:30+01:00 or 08:30";
-
-// FROM and UNTIL of the command line; a date alone as UNTIL takes in its day.
-// A range that ends before it begins is a usage error unless the caller
-// checks the order itself.
-int parse_range(context& c, const std::string& from, const std::string& until, range& r, bool check_order = true)
-{
-    bool date_only = false;
-    if (!zov::parse_time(from, c.now, r.lo))
-        return c.fail(usage, "not a time: \"" + from + "\" (" + time_forms + ")");
-    if (!zov::parse_time(until, c.now, r.hi, &date_only))
-        return c.fail(usage, "not a time: \"" + until + "\" (" + time_forms + ")");
-    if (date_only)
-        r.hi = zov::midnight_after(r.hi, 1);
-    if (check_order && r.hi < r.lo)
-        return c.fail(usage, "the range ends before it begins: " + iso(r.lo) + " to " + iso(r.hi));
-    return ok;
-}
 
 // The key of the day, ISO week or month that begins at `day` (a local midnight).
 std::string bucket_key(const vu_datetime& day, const std::string& by)
@@ -100,7 +83,7 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
 {
     hours_table table;
     table.by = by;
-    if (const int rc = parse_range(c, from, until, table.span))
+    if (const int rc = read_range(c, from, until, table.span))
         return rc;
     if (f == format::svg)
         return report_svg(c, table.span);
@@ -117,6 +100,8 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
         && zovSession(current.task(), current.time(), c.now)
                .intersection(zovSession("%DUMMY", table.span.lo, table.span.hi), running))
         pieces.push_back(running);
+    if (current.active() && by == "task" && current.time() < table.span.hi && table.span.lo < c.now)
+        table.running = current.task();
     std::map<std::string, double> sums;
     for (const zovSession& piece : pieces) {
         if (by == "task")
@@ -135,13 +120,17 @@ int cmd_report(context& c, const std::string& from, const std::string& until, co
 int cmd_sessions(context& c, const std::string& from, const std::string& until, format f)
 {
     range r;
-    if (const int rc = parse_range(c, from, until, r))
+    if (const int rc = read_range(c, from, until, r))
         return rc;
     const zovSnapshot snap = c.kernel.snapshot(r.lo, r.hi);
     if (!snap.read_ok)
         return c.read_failed();
     const std::vector<zov::net_session> sessions =
         zov::net_sessions(std::vector<zovSession>(snap.hours.begin(), snap.hours.end()));
+    if (f == format::ics) {
+        c.out << ics_calendar(sessions) << std::flush;
+        return ok;
+    }
     std::ostringstream text;
     nlohmann::json list = nlohmann::json::array();
     if (f == format::csv)
@@ -165,21 +154,21 @@ int cmd_sessions(context& c, const std::string& from, const std::string& until, 
 }
 
 int cmd_correct(context& c, const std::string& typed, const std::string& from,
-                const std::string& until, bool dry_run)
+                const std::string& until, bool active, bool dry_run)
 {
     const std::string task = trimmed(typed);
     if (!zovKernel::is_valid_task_name(task))
         return c.fail(refused, zov::bad_name_message(task));
     range r;
-    if (const int status = parse_range(c, from, until, r, false))
+    if (const int status = read_range(c, from, until, r))
         return status;
-    if (r.hi < r.lo)
-        return c.fail(refused, "Negative time specified");
     const zovSession session(task, r.lo, r.hi);
+    // --active: the task runs on from UNTIL, as the correction dialog's
+    // "Active" has it.
     zovSinkHours written;
     // A dry run is the same call, which then writes nothing.
-    if (!c.kernel.correct(session, false, written, dry_run))
-        return c.fail(refused, c.kernel.message());
+    if (!c.kernel.correct(session, active, written, dry_run))
+        return c.change_failed();
     std::ostringstream text;
     for (const zovSession& line : written)
         text << line.to_file_string() << '\n';

@@ -8,6 +8,7 @@
 #include <zov/zovTimeText.h>
 #include <zov/zovTimeline.h>
 
+#include "Args.h"
 #include "Commands.h"
 #include "Output.h"
 #include "Table.h"
@@ -38,7 +39,8 @@ void write_week_csv(std::ostream& out, const std::vector<week_row>& rows)
 {
     out << "task,Mon,Tue,Wed,Thu,Fri,Sat,Sun,total\n";
     for (const week_row& row : rows) {
-        out << csv_field(row.label);
+        // The sums' row has no task: a task named "Total" stays a task.
+        out << (&row == &rows.back() ? std::string() : csv_field(row.label));
         for (int col = 0; col < 8; ++col) {
             out << ',';
             if (row.values[col].present)
@@ -53,6 +55,8 @@ void write_week_json(std::ostream& out, zovTimeSheet& sheet, const std::vector<w
     const vu_datetime monday = vu_datetime::year_week_monday(sheet.hours().year(), sheet.hours().week());
     nlohmann::json tasks = nlohmann::json::array();
     nlohmann::json sums = nlohmann::json::array();
+    for (int col = 0; col < 7; ++col)
+        sums.push_back(nullptr);  // an empty week has its seven days too
     double total = 0.0;
     for (const week_row& row : rows) {
         nlohmann::json days = nlohmann::json::array();
@@ -91,6 +95,8 @@ int cmd_today(context& c, format f)
     hours_table table;
     table.by = "task";
     table.span = {today.lo, today.hi};
+    if (current.active())
+        table.running = current.task();
     // Rows and total from one computation: the running session with its part of today.
     const zov::day_total total = zov::today_total(pieces, current, c.now);
     table.total = total.hours;
@@ -107,16 +113,18 @@ int cmd_week(context& c, const std::vector<std::string>& when, format f)
     int year = c.now.to_year_number();
     if (when.size() == 1) {
         vu_datetime t;
-        if (!zov::parse_time(when[0], c.now, t))
-            return c.fail(usage, "not a date: \"" + when[0] + "\" (use 2026-12-10 or YEAR WEEK)");
+        if (const int rc = read_instant(c, "DATE", when[0], t))
+            return rc;
         week = t.to_week_number();
         year = t.to_year_number();
     } else if (when.size() == 2) {
-        if (!to_int(when[0], 1, 9999, year) || !to_int(when[1], 1, 53, week))
-            return c.fail(usage, "not a week: \"" + when[0] + " " + when[1] + "\" (use YEAR WEEK, e.g. 2026 50)");
+        if (!to_int(when[0], 1, 9999, year))
+            return c.fail(refused, "YEAR \"" + when[0] + "\" is not a year (use YEAR WEEK, e.g. 2026 50)");
+        if (!to_int(when[1], 1, 53, week))
+            return c.fail(refused, "WEEK \"" + when[1] + "\" is not a week: weeks run from 1 to 52 or 53");
         const vu_datetime monday = vu_datetime::year_week_monday(year, week);
         if (monday.to_week_number() != week || monday.to_year_number() != year)
-            return c.fail(usage, "the year " + when[0] + " has no week " + when[1]);
+            return c.fail(refused, "WEEK " + when[1] + ": the year " + when[0] + " has no week " + when[1]);
     }
     zovTimeSheet sheet(week, year);
     c.kernel.tsheet(sheet);

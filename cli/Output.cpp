@@ -25,9 +25,12 @@ std::string iso(const vu_datetime& t)
 
 std::string csv_field(const std::string& text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    // A cell that a spreadsheet would take for a formula is kept text by a
+    // leading apostrophe, as OWASP's advice on CSV injection has it.
+    const bool formula = !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos;
+    if (!formula && text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    std::string quoted = "\"";
+    std::string quoted = formula ? "\"'" : "\"";
     for (const char c : text) {
         if (c == '"')
             quoted += '"';

@@ -15,7 +15,8 @@ std::string hours_text(double hours, int decimals = 2);
 double hours_value(double hours);
 // "2026-12-10T08:00:00+01:00"
 std::string iso(const vu_datetime& t);
-// A CSV field, quoted when it holds a comma, a quote or a line end.
+// A CSV field, quoted when it holds a comma, a quote or a line end; one
+// that begins with =, +, -, @, a tab or a carriage return gets a leading '.
 std::string csv_field(const std::string& text);
 // A typed task name without the blanks and tabs around it.
 std::string trimmed(const std::string& name);

@@ -7,8 +7,16 @@
 
 namespace zovcli {
 
-void write_table(std::ostream& out, const hours_table& table, bool csv, bool json)
+void write_table(std::ostream& out, const hours_table& given, bool csv, bool json)
 {
+    // A key whose time was all corrected away shows no "0.00" row; the
+    // total still holds whatever it had.
+    hours_table table = given;
+    table.rows.erase(std::remove_if(table.rows.begin(), table.rows.end(),
+                                    [&given](const auto& row) {
+                                        return hours_value(row.second) == 0.0 && row.first != given.running;
+                                    }),
+                     table.rows.end());
     if (json) {
         nlohmann::json rows = nlohmann::json::array();
         for (const auto& row : table.rows)
@@ -34,6 +42,9 @@ void write_table(std::ostream& out, const hours_table& table, bool csv, bool jso
     for (const auto& row : table.rows)
         out << zov::pad_right(row.first, width) << "  " << std::right << std::setw(8) << hours_text(row.second)
             << '\n';
+    // The rule sets the sum apart from a key that is itself named "Total".
+    if (!table.rows.empty())
+        out << std::string(width + 10, '-') << '\n';
     out << zov::pad_right("Total", width) << "  " << std::right << std::setw(8) << hours_text(table.total) << '\n';
 }
 

@@ -10,8 +10,9 @@ namespace zovcli {
 
 using week_row = zovWeekFigures::grid_row;
 
-// The text the grid copies when all its cells are selected: one line per row,
-// cells separated by tabs; no line end after the last line.
+// The grid's text with the task names: one line per row, the task name then
+// the cells, separated by tabs; the sums' row has an empty name. No line end
+// after the last line.
 std::string week_tsv(const std::vector<week_row>& rows);
 
 }  // namespace zovcli

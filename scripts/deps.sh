@@ -14,7 +14,7 @@ package="dpkg-dev"
 case "${1:-test}" in
   run)   pkgs="$common" ;;
   package) pkgs="$common $package" ;;
-  test)  pkgs="$common libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime dbus-daemon haskell-status-notifier-item-utils python3 python3-gi libglib2.0-bin weston python3-dbusmock $package lintian appstream desktop-file-utils e2fsprogs" ;;
+  test)  pkgs="$common timewarrior python3-icalendar libgtest-dev libgmock-dev xvfb xauth xdotool trayer x11-utils imagemagick clang libclang-rt-14-dev strace faketime dbus-daemon haskell-status-notifier-item-utils python3 python3-gi libglib2.0-bin weston python3-dbusmock $package lintian appstream desktop-file-utils e2fsprogs" ;;
   bench) pkgs="$common libbenchmark-dev timewarrior hyperfine xvfb xauth" ;;
   *) echo "usage: $0 run|test|bench|package" >&2; exit 2 ;;
 esac

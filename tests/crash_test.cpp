@@ -185,6 +185,20 @@ const std::vector<scenario>& scenarios()
          {{{"K", 1}, {"L", 8}}, {{"K", 9}}, {{"K", 6}, {"L", 3}}}},
         {"cancel", {{"08:00", {"login", "K"}}, {"12:00", {"logout"}}}, {"13:00", {"cancel", "09:00", "10:00"}}, {},
          {{{"K", 3}}, {{"K", 4}}}},
+        // Undo, done or not; cut after the state was restored but before
+        // the lines were cancelled, repair() reads it as the restored state.
+        {"undo of a switch", {{"08:00", {"login", "K"}}, {"12:00", {"next", "L"}}}, {"13:00", {"undo"}},
+         {{"17:00", {"logout"}}},
+         {{{"K", 9}}, {{"K", 4}, {"L", 5}}}},
+        {"undo of a log-out", {{"08:00", {"login", "K"}}, {"12:00", {"logout"}}}, {"13:00", {"undo"}},
+         {{"17:00", {"logout"}}},
+         {{{"K", 9}}, {{"K", 4}}}},
+        {"undo of a log-in", {{"08:00", {"login", "K"}}}, {"09:00", {"undo"}},
+         {{"10:00", {"login", "M"}}, {"17:00", {"logout"}}},
+         {{{"M", 7}}, {{"K", 9}}}},
+        {"undo of a correction", {{"08:00", {"login", "K"}}, {"12:00", {"session", "L", "09:00", "10:00"}}},
+         {"13:00", {"undo"}}, {{"17:00", {"logout"}}},
+         {{{"K", 9}}, {{"K", 8}, {"L", 1}}}},
     };
     return all;
 }

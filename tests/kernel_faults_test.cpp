@@ -332,7 +332,7 @@ TEST_F(KernelFaults, a_session_line_cut_short_is_taken_back_and_the_session_runs
         EXPECT_TRUE(k.login("L"));  // running: nothing to write
         expect_running_k(k, path(), hours, loginout);
     }
-    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
+    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "JOURNAL.TSK", "LOGINOUT.TSK"}));
     // With room again, the same session closes normally.
     clock().set("2013-03-13T09:30:00");
     ASSERT_TRUE(k.logout());
@@ -360,7 +360,7 @@ TEST_F(KernelFaults, a_state_line_cut_short_leaves_the_old_state_file_and_no_tem
         EXPECT_EQ(k.current().task(), "K");
         EXPECT_FALSE(k.current().active());
     }
-    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
+    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "JOURNAL.TSK", "LOGINOUT.TSK"}));
 }
 
 TEST_F(KernelFaults, a_failed_state_write_does_not_change_the_remembered_state)
@@ -434,7 +434,7 @@ TEST_F(KernelFaults, state_file_is_replaced_by_a_new_file)
     // Many writes leave no temporary files.
     for (int i = 0; i < 20; ++i)
         ASSERT_TRUE(k.next(i % 2 ? "A" : "B"));
-    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
+    EXPECT_EQ(folder_entries(path()), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "JOURNAL.TSK", "LOGINOUT.TSK"}));
 }
 
 // ---------------------------------------------------------------------------
@@ -449,7 +449,7 @@ TEST_F(KernelFaults, read_only_folder)
     }
     const std::string hours = read_file(file("HOURS.TSK"));
     const std::string loginout = read_file(file("LOGINOUT.TSK"));
-    for (const char* f : {"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"})
+    for (const char* f : {"CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK", "JOURNAL.TSK"})
         ASSERT_EQ(::chmod(file(f).c_str(), 0400), 0);
     ASSERT_EQ(::chmod(dir.c_str(), 0500), 0);
     const int rc = as_unprivileged_user(dir, [&] {
@@ -460,7 +460,7 @@ TEST_F(KernelFaults, read_only_folder)
         expect_running_k(k, dir, hours, loginout);
         EXPECT_FALSE(k.next("L"));
         expect_running_k(k, dir, hours, loginout);
-        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK"}));
+        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "JOURNAL.TSK", "LOGINOUT.TSK"}));
     });
     if (rc == cannot_run)
         GTEST_SKIP() << "cannot run as an unprivileged user";
@@ -485,7 +485,7 @@ TEST_F(KernelFaults, read_only_folder_with_writable_files_keeps_the_state)
         EXPECT_EQ(k.current().task(), "K");
         EXPECT_EQ(read_file(dir + "CURRENT.TSK"), "K 2013-03-13T08:00:00+01:00 INACTIVE\n");
         EXPECT_FALSE(exists(dir + "LOGINOUT.TSK"));
-        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK"}));
+        EXPECT_EQ(folder_entries(dir), (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "JOURNAL.TSK"}));
     });
     if (rc == cannot_run)
         GTEST_SKIP() << "cannot run as an unprivileged user";
@@ -551,7 +551,7 @@ TEST_F(KernelFaults, full_disk)
         EXPECT_FALSE(k.next("L"));
         expect_running_k(k, dir, hours, loginout);
         EXPECT_EQ(folder_entries(dir),
-                  (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK", "filler"}));
+                  (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "JOURNAL.TSK", "LOGINOUT.TSK", "filler"}));
 
         // Room again: the session closes with its real end.
         ASSERT_EQ(::unlink((dir + "filler").c_str()), 0);
@@ -568,7 +568,7 @@ TEST_F(KernelFaults, full_disk)
         EXPECT_EQ(k.current().task(), "K");
         EXPECT_FALSE(k.current().active());
         EXPECT_EQ(folder_entries(dir),
-                  (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "LOGINOUT.TSK", "filler"}));
+                  (std::vector<std::string>{".lock", "CURRENT.TSK", "HOURS.TSK", "JOURNAL.TSK", "LOGINOUT.TSK", "filler"}));
     });
     if (rc == cannot_run)
         GTEST_SKIP() << "cannot mount a small tmpfs in a private namespace";

@@ -81,6 +81,7 @@ enum menu_action
     action_open,
     action_switch,
     action_exit,
+    action_undo,
 };
 
 DbusmenuMenuitem* new_item(const wxString& label, menu_action action)
@@ -251,6 +252,15 @@ void zovStatusNotifierItem::BuildMenu(const zovtray::tray_menu& menu)
     }
     dbusmenu_menuitem_child_append(m_menu_root, sub);
     g_object_unref(sub);
+
+    DbusmenuMenuitem* undo = new_item(zovtray::undo_label(menu.undo), action_undo);
+    // The change's words hold task names: shown as they are, without mnemonics.
+    const std::string undo_text = zovtray::dbusmenu_literal(menu.undo.empty() ? "Undo" : "Undo " + menu.undo);
+    dbusmenu_menuitem_property_set(undo, DBUSMENU_MENUITEM_PROP_LABEL, undo_text.c_str());
+    dbusmenu_menuitem_property_set_bool(undo, DBUSMENU_MENUITEM_PROP_ENABLED, !menu.undo.empty());
+    g_signal_connect(undo, DBUSMENU_MENUITEM_SIGNAL_ITEM_ACTIVATED, G_CALLBACK(&OnMenuActivated), this);
+    dbusmenu_menuitem_child_append(m_menu_root, undo);
+    g_object_unref(undo);
 
     DbusmenuMenuitem* separator = dbusmenu_menuitem_new();
     dbusmenu_menuitem_property_set(separator, DBUSMENU_MENUITEM_PROP_TYPE,
@@ -432,6 +442,9 @@ void zovStatusNotifierItem::OnMenuActivated(DbusmenuMenuitem* item, unsigned, vo
     case action_exit:
         wxTheApp->CallAfter([] { zovTrayMenu::Exit(); });
         break;
+    case action_undo:
+        wxTheApp->CallAfter([] { zovTrayMenu::Undo(); });
+        break;
     default:
         break;
     }
@@ -442,7 +455,7 @@ int zovStatusNotifierItem::OnMenuAboutToShow(DbusmenuMenuitem*, void* self)
     // The hours on the running line age between updates: read them afresh.
     zovStatusNotifierItem* item = static_cast<zovStatusNotifierItem*>(self);
     const zovtray::tray_menu menu = zovTrayMenu::Read();
-    if (menu.status != item->m_menu.status || menu.tasks != item->m_menu.tasks)
+    if (menu.status != item->m_menu.status || menu.tasks != item->m_menu.tasks || menu.undo != item->m_menu.undo)
         item->BuildMenu(menu);
     return FALSE;
 }

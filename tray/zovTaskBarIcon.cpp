@@ -39,6 +39,7 @@ zovTaskBarIcon::zovTaskBarIcon(zovtray::tray_backend backend, _GDBusConnection* 
     }
     for (const long id : zovTrayMenu::TaskIds())
         Bind(wxEVT_MENU, &zovTaskBarIcon::OnMenuTask, this, static_cast<int>(id));
+    Bind(wxEVT_MENU, [](wxCommandEvent&) { zovTrayMenu::Undo(); }, static_cast<int>(zovTrayMenu::ID_MENU_UNDO));
     m_last_update.set_local_time();
     UpdateIcon(true);
     m_timer.SetOwner(this, ID_ICON_TIMER);

@@ -7,6 +7,7 @@
 #include <wx/msgdlg.h>
 
 #include <zov/zovKernel.h>
+#include <zov/zovUndo.h>
 
 #include "CurrentTaskPanel.h"
 #include "zovTaskBarApp.h"
@@ -37,6 +38,13 @@ tray_menu make_tray_menu(const zovCurrent& current, const zovSinkHours& recent,
     return menu;
 }
 
+wxString undo_label(const std::string& what)
+{
+    wxString label = what.empty() ? wxString("Undo") : "Undo " + from_bytes(what);
+    label.Replace("&", "&&");
+    return label;
+}
+
 }  // namespace zovtray
 
 const wxString zovTrayMenu::label_open = "&Open ZOV";
@@ -45,6 +53,7 @@ const wxString zovTrayMenu::label_exit = "E&xit";
 
 const long zovTrayMenu::ID_MENU_STATUS = wxNewId();
 const long zovTrayMenu::ID_MENU_SWITCH = wxNewId();
+const long zovTrayMenu::ID_MENU_UNDO = wxNewId();
 
 const std::vector<long>& zovTrayMenu::TaskIds()
 {
@@ -66,7 +75,9 @@ zovtray::tray_menu zovTrayMenu::Read()
     now.set_local_time();
     const zovtray::day_range range = zovtray::recent_range(now);
     const zovSnapshot snap = kernel->snapshot(range.lo, range.hi);
-    return zovtray::make_tray_menu(snap.current, snap.hours, snap.now);
+    zovtray::tray_menu menu = zovtray::make_tray_menu(snap.current, snap.hours, snap.now);
+    menu.undo = kernel->undo_what();
+    return menu;
 }
 
 void zovTrayMenu::Open()
@@ -95,6 +106,27 @@ void zovTrayMenu::SwitchTo(const std::string& task)
         app.RefreshIcon();
 }
 
+void zovTrayMenu::Undo()
+{
+    zovTaskBarApp& app = wxGetApp();
+    zovKernel* kernel = app.GetKernel();
+    if (!kernel)
+        return;
+    zovUndoPlan plan;
+    if (!kernel->undo(false, plan)) {
+        const wxString text = !kernel->message().empty()
+                                  ? zovtray::from_bytes(kernel->message())
+                                  : zovtray::write_failed_message(zovtray::from_bytes(kernel->dir()));
+        wxMessageBox(text, _("Undo"), wxOK | wxICON_ERROR | wxCENTRE, nullptr);
+    }
+    zovTaskBarDialog* dialog = app.GetDialog();
+    if (dialog && dialog->IsShown() && dialog->GetCurrentPage()
+        && dialog->GetCurrentPage()->IsShown())
+        dialog->GetCurrentPage()->RefreshAll();
+    else
+        app.RefreshIcon();
+}
+
 void zovTrayMenu::Exit()
 {
     wxGetApp().Exit();
@@ -115,6 +147,7 @@ wxMenu* zovTrayMenu::MakeMenu(const zovtray::tray_menu& menu)
     }
     popup->Append(ID_MENU_SWITCH, _(label_switch), tasks, wxEmptyString)
         ->Enable(!menu.tasks.empty());
+    popup->Append(ID_MENU_UNDO, zovtray::undo_label(menu.undo), wxEmptyString)->Enable(!menu.undo.empty());
     popup->AppendSeparator();
     popup->Append(zovTaskBarIcon::ID_MENU_EXIT, _(label_exit), wxEmptyString);
     return popup;

@@ -1,7 +1,7 @@
 #pragma once
 // The tray menu, the same in the X11 notification area and over D-Bus: the
 // running line (not clickable), "Open ZOV", "Switch to" with the most recent
-// tasks, a separator, "Exit". What it lists is decided without windows; what
+// tasks, "Undo <what>" for the last change, a separator, "Exit". What it lists is decided without windows; what
 // its items do goes through the application object.
 
 #include <string>
@@ -24,7 +24,11 @@ struct tray_menu
 {
     wxString status;                 // "Alpha - Working 1.5h" or "Sleeping"
     std::vector<std::string> tasks;  // newest first, without the running one
+    std::string undo;                // the change "Undo" takes back; empty: none
 };
+
+// "Undo switch to Review", or "Undo" when there is nothing to take back.
+wxString undo_label(const std::string& what);
 
 // The running line: "Alpha - Working 1.5h" or "Sleeping".
 wxString menu_status(const zovCurrent& current, const vu_datetime& now);
@@ -44,6 +48,8 @@ public:
     // The items' actions. A switch that fails says so in a message box.
     static void Open();
     static void SwitchTo(const std::string& task);
+    // Takes back the last change; a refusal says why in a message box.
+    static void Undo();
     static void Exit();
 
     // The toolkit menu with the ids below; the tasks are those of `menu`.
@@ -55,6 +61,7 @@ public:
 
     static const long ID_MENU_STATUS;
     static const long ID_MENU_SWITCH;
+    static const long ID_MENU_UNDO;
     // Ids of the "Switch to" items, in their order.
     static const std::vector<long>& TaskIds();
 };

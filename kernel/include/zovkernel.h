@@ -10,6 +10,8 @@
 #include <zov/zovDays.h>
 #include <zov/zovFile.h>
 #include <zov/zovHours.h>
+#include <zov/zovImport.h>
+#include <zov/zovJournal.h>
 #include <zov/zovKernel.h>
 #include <zov/zovLoginOut.h>
 #include <zov/zovNetSessions.h>
@@ -23,4 +25,5 @@
 #include <zov/zovText.h>
 #include <zov/zovTimeline.h>
 #include <zov/zovTimeText.h>
+#include <zov/zovUndo.h>
 #include <zov/zovWeekFigures.h>

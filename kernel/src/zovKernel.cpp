@@ -31,6 +31,13 @@ vu_datetime seconds_before(const vu_datetime& t, std::int64_t seconds)
 
 const char* const busy_message = "Another program is changing the task files; try again.";
 
+// "2026-12-07 09:00 to 10:00", for the record of a change.
+std::string span_text(const vu_datetime& lo, const vu_datetime& hi)
+{
+    return lo.to_format_string("%Y-%m-%d %H:%M") + " to "
+           + hi.to_format_string(lo.date() == hi.date() ? "%H:%M" : "%Y-%m-%d %H:%M");
+}
+
 }  // namespace
 
 zovKernel::zovKernel(const std::string& dir, access mode) : zovKernel(dir, zov::settings_file(), mode) {}
@@ -43,8 +50,11 @@ zovKernel::zovKernel(const std::string& dir, const std::string& settings_file, a
     zovCurrent::init(dir, &m_kept_aside);
     zovHours::init(dir);
     zovLoginOut::init(dir);
-    // A correction that a power cut left in part, and a change cut short.
-    zovLock lock(dir, lock_wait_ms);
+    // A correction that a power cut left in part, and a change cut short. No
+    // wait: a program that holds the lock is changing the files, and every
+    // change repairs first; waiting here would double the wait of the change
+    // that follows.
+    zovLock lock(dir, 0);
     if (lock.held())
         repair();
 }
@@ -98,6 +108,11 @@ bool zovKernel::is_storable_time(const vu_datetime& t)
     return back.parse_readable_datetime_string(t.to_readable_datetime_string()) && back == t;
 }
 
+int zovKernel::wait_ms()
+{
+    return lock_wait_ms;
+}
+
 void zovKernel::set_lock_wait(int milliseconds)
 {
     lock_wait_ms = milliseconds < 0 ? 0 : milliseconds;
@@ -107,10 +122,24 @@ bool zovKernel::is_valid_task_name(const std::string& task)
 {
     if (task.empty() || task[0] == '%' || task.size() > max_task_name)
         return false;
-    for (const char c : task) {
-        const unsigned char u = static_cast<unsigned char>(c);
+    // Blanks beyond ASCII, in UTF-8: a name holding one looks like two words
+    // and cannot be typed back. U+0085, U+00A0, U+1680, U+2000-U+200B,
+    // U+2028, U+2029, U+202F, U+205F, U+3000 and U+FEFF.
+    static const char* const blanks[] = {"\xc2\x85", "\xc2\xa0", "\xe1\x9a\x80", "\xe2\x80\xa8",
+                                         "\xe2\x80\xa9", "\xe2\x80\xaf", "\xe2\x81\x9f",
+                                         "\xe3\x80\x80", "\xef\xbb\xbf"};
+    for (std::size_t i = 0; i < task.size(); ++i) {
+        const unsigned char u = static_cast<unsigned char>(task[i]);
         if (u <= 0x20 || u == 0x7f)
             return false;
+        if (u < 0xc2)
+            continue;
+        if (u == 0xe2 && i + 2 < task.size() && task[i + 1] == '\x80'
+            && static_cast<unsigned char>(task[i + 2]) <= 0x8b)
+            return false;  // U+2000-U+200B
+        for (const char* blank : blanks)
+            if (task.compare(i, std::char_traits<char>::length(blank), blank) == 0)
+                return false;
     }
     return true;
 }
@@ -152,7 +181,7 @@ bool zovKernel::make_up_logout(const vu_datetime& at, bool& done)
     const vu_datetime due = zov::auto_logout_instant(s.auto_logout, m_current.time(), at, s.auto_logout_set);
     if (due.is_not_a_date_time())
         return true;
-    if (!logout_locked(due))
+    if (!logout_locked(due, "daily log-out at " + due.to_format_string("%H:%M")))
         return fail(error::unwritable, zov::write_failed_message(m_dir));
     done = true;
     return true;
@@ -195,7 +224,7 @@ void zovKernel::repair()
         m_current.write(task, logout_at, false);
 }
 
-bool zovKernel::login(const std::string& task)
+bool zovKernel::login(const std::string& task, const vu_datetime& at)
 {
     m_error = error::none;
     if (!task.empty() && !is_valid_task_name(task))
@@ -215,14 +244,28 @@ bool zovKernel::login(const std::string& task)
     const std::string name = task.empty() ? m_current.task() : task;
     if (!is_valid_task_name(name))
         return fail(error::bad_name, zov::bad_name_message(name));
+    vu_datetime begin = now;
+    if (!at.is_not_a_date_time()) {
+        // Not in the future, and not before the last change of the state:
+        // the time since then may be recorded already.
+        if (now < at)
+            return fail(error::bad_range, "A log-in cannot lie after now; nothing was changed.");
+        if (at < m_current.time())
+            return fail(error::bad_range, "A log-in cannot lie before the last log-out ("
+                                              + m_current.time().to_readable_datetime_string()
+                                              + "); nothing was changed.");
+        begin = at;
+    }
+    const change_mark before = mark();
     // The stamp first: a log-in is then never followed by an older "LOGOUT"
     // line, which would read as a log-out cut short.
-    if (!m_loginout.login(now))
+    if (!m_loginout.login(begin))
         return fail(error::unwritable, zov::write_failed_message(m_dir));
-    if (!m_current.write(name, now, true)) {
-        m_loginout.take_back_login(now);
+    if (!m_current.write(name, begin, true)) {
+        m_loginout.take_back_login(begin);
         return fail(error::unwritable, zov::write_failed_message(m_dir));
     }
+    record(before, "log-in to " + name);
     return true;
 }
 
@@ -243,7 +286,8 @@ bool zovKernel::logout()
         return true;
     // Never before the begin: a clock set back since the log-in must not
     // give a session of negative length.
-    if (!logout_locked(max(now, m_current.time())))
+    const vu_datetime end = max(now, m_current.time());
+    if (!logout_locked(end, "log-out at " + end.to_format_string("%H:%M")))
         return fail(error::unwritable, zov::write_failed_message(m_dir));
     return true;
 }
@@ -268,7 +312,8 @@ bool zovKernel::logout(const vu_datetime& at, const vu_datetime& expected_begin)
     if (!expected || done)
         return fail(error::changed, "The session that began at " + expected_begin.to_readable_datetime_string()
                                         + " no longer runs; nothing was changed.");
-    if (!logout_locked(max(end, m_current.time())))
+    const vu_datetime closed = max(end, m_current.time());
+    if (!logout_locked(closed, "log-out at " + closed.to_format_string("%H:%M")))
         return fail(error::unwritable, zov::write_failed_message(m_dir));
     return true;
 }
@@ -286,8 +331,9 @@ bool zovKernel::apply_due_logout()
     return make_up_logout(now_time(), done) && done;
 }
 
-bool zovKernel::logout_locked(const vu_datetime& end)
+bool zovKernel::logout_locked(const vu_datetime& end, const std::string& what)
 {
+    const change_mark before = mark();
     const zovHours hours(m_dir);
     const zovSession closed(m_current.task(), m_current.time(), end);
     if (!m_loginout.logout(end))
@@ -302,10 +348,11 @@ bool zovKernel::logout_locked(const vu_datetime& end)
         m_loginout.take_back_logout(end);
         return false;
     }
+    record(before, what);
     return true;
 }
 
-bool zovKernel::next(const std::string& task)
+bool zovKernel::next(const std::string& task, const vu_datetime& at)
 {
     m_error = error::none;
     const vu_datetime t1 = now_time();
@@ -317,19 +364,31 @@ bool zovKernel::next(const std::string& task)
     repair();
     if (!ready())
         return false;
+    const bool given = !at.is_not_a_date_time();
+    if (given && t1 < at)
+        return fail(error::bad_range, "A switch cannot lie after now; nothing was changed.");
+    // A daily log-out due before the switch ends the session first.
     bool done = false;
-    if (!make_up_logout(t1, done))
+    if (!make_up_logout(given ? at : t1, done))
         return false;
+    const change_mark before = mark();
     if (!m_current.active()) {
+        if (given)
+            return fail(error::changed, "Nothing runs at that time to switch from; nothing was changed.");
         if (!m_current.write(task, t1, false))
             return fail(error::unwritable, zov::write_failed_message(m_dir));
+        record(before, "choice of " + task + " for the next log-in");
         return true;
     }
     if (task == m_current.task())
         return true;
+    if (given && at < m_current.time())
+        return fail(error::bad_range, "A switch cannot lie before the running session's begin ("
+                                          + m_current.time().to_readable_datetime_string()
+                                          + "); nothing was changed.");
     // The closed session ends where the next begins: nothing lost or counted
     // twice; never before its own begin.
-    const vu_datetime t2 = max(now_time(), m_current.time());
+    const vu_datetime t2 = given ? at : max(now_time(), m_current.time());
     const zovHours hours(m_dir);
     const zovSession closed(m_current.task(), m_current.time(), t2);
     if (!hours.write(closed))
@@ -338,6 +397,7 @@ bool zovKernel::next(const std::string& task)
         hours.take_back(closed);
         return fail(error::unwritable, zov::write_failed_message(m_dir));
     }
+    record(before, "switch to " + task);
     return true;
 }
 
@@ -424,10 +484,11 @@ bool zovKernel::correct(const zovSession& session, bool keep_active, zovSinkHour
     bool done = false;
     if (!dry_run && !make_up_logout(now, done))
         return false;
-    return correct_locked(session.tbeg(), session.tend(), &session, keep_active, dry_run, out);
+    return correct_locked(session.tbeg(), session.tend(), &session, keep_active, dry_run, out,
+                          "correction " + session.task() + " " + span_text(session.tbeg(), session.tend()));
 }
 
-bool zovKernel::cancel(const vu_datetime& from, const vu_datetime& until, zovSinkHours& out)
+bool zovKernel::cancel(const vu_datetime& from, const vu_datetime& until, zovSinkHours& out, bool dry_run)
 {
     m_error = error::none;
     out = zovSinkHours(from, until);
@@ -443,9 +504,9 @@ bool zovKernel::cancel(const vu_datetime& from, const vu_datetime& until, zovSin
     if (!check_span(from, until, now))
         return false;
     bool done = false;
-    if (!make_up_logout(now, done))
+    if (!dry_run && !make_up_logout(now, done))
         return false;
-    return correct_locked(from, until, nullptr, false, false, out);
+    return correct_locked(from, until, nullptr, false, dry_run, out, "cancel " + span_text(from, until));
 }
 
 bool zovKernel::away_log_out(const zov::away_question& question)
@@ -468,7 +529,7 @@ bool zovKernel::away_log_out(const zov::away_question& question)
             return false;
         if (done)
             return true;
-        if (!logout_locked(end))
+        if (!logout_locked(end, "away answer: log-out at " + end.to_format_string("%H:%M")))
             return fail(error::unwritable, zov::write_failed_message(m_dir));
         return true;
     }
@@ -485,7 +546,8 @@ bool zovKernel::away_log_out(const zov::away_question& question)
         if (hours * 3600.0 < 1.0)
             return fail(error::changed, "The time after leaving was cancelled already.");
         zovSinkHours written;
-        return correct_locked(question.from, question.until, nullptr, false, false, written);
+        return correct_locked(question.from, question.until, nullptr, false, false, written,
+                              "away answer: log-out at " + question.from.to_format_string("%H:%M"));
     }
     return fail(error::changed, "The session asked about no longer runs; nothing was changed.");
 }
@@ -518,12 +580,14 @@ bool zovKernel::away_book(const zov::away_question& question, const std::string&
         return false;
     const zovSession booked(task, question.from, until);
     zovSinkHours written;
-    return correct_locked(question.from, until, &booked, false, false, written);
+    return correct_locked(question.from, until, &booked, false, false, written,
+                          "away answer: " + task + " " + span_text(question.from, until));
 }
 
 bool zovKernel::correct_locked(const vu_datetime& lo, const vu_datetime& hi, const zovSession* session,
-                               bool keep_active, bool dry_run, zovSinkHours& out)
+                               bool keep_active, bool dry_run, zovSinkHours& out, const std::string& what)
 {
+    const change_mark before = mark();
     m_hours = zovSinkHours(lo, hi);
     const zovHours hours(m_dir);
     m_read_ok = hours.read_lines(m_hours) != zovFile::read_status::failed;
@@ -609,6 +673,7 @@ bool zovKernel::correct_locked(const vu_datetime& lo, const vu_datetime& hi, con
     }
     for (const zovSession& line : lines)
         out.push_back(line);
+    record(before, what);
     return true;
 }
 

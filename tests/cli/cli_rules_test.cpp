@@ -91,9 +91,9 @@ TEST_P(CliRules, EveryCommandMakesUpTheDailyLogOut)
     };
     const std::vector<Case> cases = {
         {{"status"}, "Alpha sleeping since 17:00, today 9.0h\n"},
-        {{"today"}, "Alpha      9.00\nTotal      9.00\n"},
+        {{"today"}, "Alpha      9.00\n---------------\nTotal      9.00\n"},
         {{"week", "--csv"}, ""},
-        {{"report", "2026-12-08", "2026-12-08"}, "Alpha      9.00\nTotal      9.00\n"},
+        {{"report", "2026-12-08", "2026-12-08"}, "Alpha      9.00\n---------------\nTotal      9.00\n"},
         {{"sessions", "2026-12-08", "2026-12-08"}, ""},
         {{"tasks"}, "Alpha\n"},
         {{"logout"}, "Alpha sleeping since 17:00, today 9.0h\n"},

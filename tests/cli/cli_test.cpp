@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <sstream>
+#include <chrono>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +88,15 @@ protected:
         return out.str();
     }
 
+    static std::vector<std::string> split_lines(const std::string& text)
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string l; std::getline(in, l);)
+            lines.push_back(l);
+        return lines;
+    }
+
     TzGuard m_tz;
     TempDir m_home;
     std::string m_dir;
@@ -106,29 +118,32 @@ TEST_P(Cli, QueriesAnswerAndLeaveTheFilesAlone)
         {"status by default", {}, 0, "Beta working since 09:00 (2.0h), today 2.0h\n"},
         {"status", {"status"}, 0, "Beta working since 09:00 (2.0h), today 2.0h\n"},
         {"recent tasks, newest first", {"tasks"}, 0, "Beta\nAlpha\nDelta\n"},
-        {"today with the running session", {"today"}, 0, "Beta       2.00\nTotal      2.00\n"},
+        {"today with the running session", {"today"}, 0, "Beta       2.00\n---------------\nTotal      2.00\n"},
         {"report by task",
          {"report", "2026-12-01", "2026-12-31"},
          0,
-         "Alpha      4.50\nBeta       3.50\nDelta      4.00\nTotal     12.00\n"},
+         "Alpha      4.50\nBeta       3.50\nDelta      4.00\n---------------\nTotal     12.00\n"},
         {"report by day splits at midnight",
          {"report", "2026-12-01", "2026-12-08", "--by", "day"},
          0,
          "2026-12-01      2.00\n2026-12-02      2.00\n2026-12-06      2.00\n2026-12-07      4.00\n"
-         "2026-12-08      2.00\nTotal          12.00\n"},
+         "2026-12-08      2.00\n--------------------\nTotal          12.00\n"},
         {"report by week",
          {"report", "2026-11-30", "2026-12-13", "--by", "week"},
          0,
-         "2026-W49      6.00\n2026-W50      6.00\nTotal        12.00\n"},
-        {"report by month", {"report", "2026-11-01", "2026-12-31", "--by", "month"}, 0, "2026-12     12.00\nTotal       12.00\n"},
+         "2026-W49      6.00\n2026-W50      6.00\n------------------\nTotal        12.00\n"},
+        {"report by month", {"report", "2026-11-01", "2026-12-31", "--by", "month"}, 0, "2026-12     12.00\n-----------------\nTotal       12.00\n"},
         {"report clips to the range",
          {"report", "2026-12-07T09:00", "2026-12-07T11:00:00"},
          0,
-         "Alpha      1.50\nBeta       0.50\nTotal      2.00\n"},
-        {"clock times are today", {"report", "10:00", "10:30"}, 0, "Beta       0.50\nTotal      0.50\n"},
+         "Alpha      1.50\nBeta       0.50\n---------------\nTotal      2.00\n"},
+        {"clock times are today", {"report", "10:00", "10:30"}, 0, "Beta       0.50\n---------------\nTotal      0.50\n"},
         {"an empty range", {"report", "2026-11-01", "2026-11-01"}, 0, "Total      0.00\n"},
         {"sessions", {"sessions", "2026-12-06", "2026-12-07"}, 0, sessions_text},
-        {"week as tab-separated cells", {"week", "--tsv"}, 0, "2.5\t\t\t\t\t\t\t2.5\n1.5\t2.0\t\t\t\t\t\t3.5\n4.0\t2.0\t\t\t\t\t\t6.0\n"},
+        {"week as tab-separated rows with the task first, sums without a name",
+         {"week", "--tsv"},
+         0,
+         "Alpha\t2.5\t\t\t\t\t\t\t2.5\nBeta\t1.5\t2.0\t\t\t\t\t\t3.5\n\t4.0\t2.0\t\t\t\t\t\t6.0\n"},
         {"week without sessions as tab-separated cells", {"week", "2026", "2", "--tsv"}, 0, ""},
     };
     const auto before = snapshot(m_dir);
@@ -139,6 +154,46 @@ TEST_P(Cli, QueriesAnswerAndLeaveTheFilesAlone)
         EXPECT_EQ(result.err, "") << r.name;
     }
     EXPECT_EQ(snapshot(m_dir), before);
+}
+
+// Words for days and ranges give what the dates they stand for give, in every
+// command that takes a time. Now is Tuesday 2026-12-08 11:00.
+TEST_P(Cli, WordsAnswerAsTheirDates)
+{
+    struct same
+    {
+        std::vector<std::string> words;
+        std::vector<std::string> dates;
+    };
+    const std::vector<same> rows = {
+        {{"week", "lastweek"}, {"week", "2026", "49"}},
+        {{"week", "monday", "--json"}, {"week", "2026", "50", "--json"}},
+        {{"week", "-7d", "--csv"}, {"week", "2026-12-01", "--csv"}},
+        {{"report", "yesterday"}, {"report", "2026-12-07", "2026-12-07"}},
+        {{"report", "monday", "--csv"}, {"report", "2026-12-07", "2026-12-07", "--csv"}},
+        {{"report", "sunday"}, {"report", "2026-12-06", "2026-12-06"}},
+        {{"report", "thisweek", "--by", "day"}, {"report", "2026-12-07", "2026-12-13", "--by", "day"}},
+        {{"report", "lastweek"}, {"report", "2026-11-30", "2026-12-06"}},
+        {{"report", "thismonth", "--by", "day"}, {"report", "2026-12-01", "2026-12-31", "--by", "day"}},
+        {{"report", "lastmonth", "--json"}, {"report", "2026-11-01", "2026-11-30", "--json"}},
+        {{"report", "thisyear", "--by", "month"}, {"report", "2026-01-01", "2026-12-31", "--by", "month"}},
+        {{"report", "-2h", "now"}, {"report", "09:00", "11:00"}},
+        {{"report", "90 min ago", "now"}, {"report", "09:30", "11:00"}},
+        {{"report", "-1d", "now"}, {"report", "2026-12-07T11:00", "2026-12-08T11:00"}},
+        {{"report", "9:00", "10:30"}, {"report", "09:00", "10:30"}},
+        {{"report", "lastweek", "today"}, {"report", "2026-11-30", "2026-12-08"}},
+        {{"sessions", "lastweek", "--json"}, {"sessions", "2026-11-30", "2026-12-06", "--json"}},
+        {{"sessions", "yesterday", "today", "--csv"}, {"sessions", "2026-12-07", "2026-12-08", "--csv"}},
+        {{"correct", "G", "monday", "--dry-run"}, {"correct", "G", "2026-12-07", "2026-12-07", "--dry-run"}},
+        {{"correct", "G", "-3h", "2 hours ago", "--dry-run"}, {"correct", "G", "08:00", "09:00", "--dry-run"}},
+    };
+    for (const same& r : rows) {
+        const zov_result words = zov(r.words);
+        const zov_result dates = zov(r.dates);
+        EXPECT_EQ(words.status, 0) << r.words[0] << " " << r.words[1] << ": " << words.err;
+        EXPECT_EQ(words.out, dates.out) << r.words[0] << " " << r.words[1];
+        EXPECT_NE(words.out, "") << r.words[0] << " " << r.words[1];
+    }
 }
 
 // A running session's figures: never below zero when the clock stands before
@@ -158,13 +213,13 @@ TEST_P(Cli, RunningSessionFiguresAgree)
         {"status, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00", {"status"},
          "Beta working since 09:00 (0.0h), today 0.0h\n"},
         {"today, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00", {"today"},
-         "Beta       0.00\nTotal      0.00\n"},
+         "Beta       0.00\n---------------\nTotal      0.00\n"},
         {"week, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00", {"week", "--tsv"},
-         "2.5\t\t\t\t\t\t\t2.5\n1.5\t\t\t\t\t\t\t1.5\n4.0\t\t\t\t\t\t\t4.0\n"},
+         "Alpha\t2.5\t\t\t\t\t\t\t2.5\nBeta\t1.5\t\t\t\t\t\t\t1.5\n\t4.0\t\t\t\t\t\t\t4.0\n"},
         {"report, clock set back", "2026-12-08T09:00:00", "2026-12-08 08:30:00",
          {"report", "2026-12-08", "2026-12-08"}, "Total      0.00\n"},
         {"today, running since yesterday evening", "2026-12-07T20:00:00", "2026-12-08 11:00:00", {"today"},
-         "Beta      11.00\nTotal     11.00\n"},
+         "Beta      11.00\n---------------\nTotal     11.00\n"},
         {"status, running since yesterday evening", "2026-12-07T20:00:00", "2026-12-08 11:00:00", {"status"},
          "Beta working since 2026-12-07 20:00 (15.0h), today 11.0h\n"},
     };
@@ -250,7 +305,7 @@ TEST_P(Cli, CsvParsesBack)
     ASSERT_EQ(week.size(), 5u);
     EXPECT_EQ(week[0], (std::vector<std::string>{"task", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun", "total"}));
     EXPECT_EQ(week[3], (std::vector<std::string>{"x,\"y", "0.50", "", "", "", "", "", "", "0.50"}));
-    EXPECT_EQ(week[4], (std::vector<std::string>{"Total", "4.50", "2.00", "", "", "", "", "", "6.50"}));
+    EXPECT_EQ(week[4], (std::vector<std::string>{"", "4.50", "2.00", "", "", "", "", "", "6.50"}));
 
     const auto report = parse_csv(zov({"report", "2026-12-07", "2026-12-07", "--csv", "--by", "day"}).out);
     EXPECT_EQ(report, (std::vector<std::vector<std::string>>{{"day", "hours"}, {"2026-12-07", "4.50"}}));
@@ -264,6 +319,64 @@ TEST_P(Cli, CsvParsesBack)
     EXPECT_EQ(sessions[1][3], "0.50");
 }
 
+// Names a spreadsheet would run as formulas stay text; a task named "Total" is
+// not the sum; a task corrected away shows no row; an empty week has days.
+TEST_P(Cli, OutputThatCannotHurt)
+{
+    const std::vector<std::string> names = {"=HYPERLINK(\"x\")", "+1", "-2", "@SUM(A1)", "Total"};
+    std::string lines = read_file(hours_path());
+    int minute = 0;
+    for (const std::string& name : names) {
+        const std::string from = "2026-12-07T13:" + std::to_string(10 + minute) + ":00";
+        minute += 6;
+        lines += line(name, from, "2026-12-07T13:" + std::to_string(10 + minute) + ":00");
+    }
+    write_file(hours_path(), lines);
+    auto first_cells = [](const std::vector<std::vector<std::string>>& records) {
+        std::vector<std::string> cells;
+        for (const auto& record : records)
+            cells.push_back(record.at(0));
+        return cells;
+    };
+    const std::vector<std::string> guarded = {"'+1", "'-2", "'=HYPERLINK(\"x\")", "'@SUM(A1)"};
+    auto report = first_cells(parse_csv(zov({"report", "2026-12-07", "--csv"}).out));
+    EXPECT_EQ(report, (std::vector<std::string>{"task", "'+1", "'-2", "'=HYPERLINK(\"x\")", "'@SUM(A1)", "Alpha",
+                                                "Beta", "Total"}));
+    auto week = first_cells(parse_csv(zov({"week", "--csv"}).out));
+    EXPECT_EQ(week, (std::vector<std::string>{"task", "'+1", "'-2", "'=HYPERLINK(\"x\")", "'@SUM(A1)", "Alpha", "Beta",
+                                              "Total", ""}));
+    auto sessions = first_cells(parse_csv(zov({"sessions", "2026-12-07T13:00", "2026-12-07T14:00", "--csv"}).out));
+    EXPECT_EQ(sessions, (std::vector<std::string>{"task", "'=HYPERLINK(\"x\")", "'+1", "'-2", "'@SUM(A1)", "Total"}));
+    // Hours are numbers: not guarded.
+    EXPECT_NE(zov({"report", "2026-12-07", "--csv"}).out.find("Total,0.10\n"), std::string::npos);
+
+    // The sum is below the rule; the task "Total" above it.
+    const std::string text = zov({"report", "2026-12-07T13:00", "2026-12-07T14:00"}).out;
+    const std::vector<std::string> text_lines = split_lines(text);
+    ASSERT_EQ(text_lines.size(), 7u) << text;
+    EXPECT_EQ(text_lines[4].substr(0, 6), "Total ") << text;
+    EXPECT_EQ(text_lines[5].find_first_not_of('-'), std::string::npos) << text;
+    EXPECT_EQ(text_lines[6].substr(0, 6), "Total ") << text;
+    EXPECT_EQ(text_lines[6].substr(text_lines[6].size() - 4), "0.50") << text;
+    const std::string tsv = zov({"week", "--tsv"}).out;
+    EXPECT_NE(tsv.find("\nTotal\t0.1\t"), std::string::npos) << tsv;
+    EXPECT_NE(tsv.find("\n\t4.5\t2.0\t"), std::string::npos) << tsv;
+
+    // A 09:00-10:00 today, then corrected to B: no "A 0.00" row.
+    write_file(hours_path(), "% task hours t1 t2\n" + line("A", "2026-12-08T07:00:00", "2026-12-08T08:00:00"));
+    set_state("A", "2026-12-08T08:00:00", false);
+    ASSERT_EQ(zov({"correct", "B", "07:00", "08:00"}).status, 0);
+    EXPECT_EQ(zov({"report", "today"}).out, "B          1.00\n---------------\nTotal      1.00\n");
+    EXPECT_EQ(zov({"today"}).out, "B          1.00\n---------------\nTotal      1.00\n");
+    EXPECT_EQ(zov({"today", "--csv"}).out, "task,hours\nB,1.00\n");
+
+    // An empty week still has its seven days.
+    const auto empty = nlohmann::json::parse(zov({"week", "2026", "2", "--json"}).out);
+    ASSERT_EQ(empty["days"].size(), 7u);
+    EXPECT_TRUE(empty["days"][0].is_null());
+    EXPECT_EQ(empty["tasks"].size(), 0u);
+}
+
 // The recording cycle: what each command writes, and what it prints.
 TEST_P(Cli, RecordingWritesWhatTheKernelWrites)
 {
@@ -271,9 +384,15 @@ TEST_P(Cli, RecordingWritesWhatTheKernelWrites)
     const std::string closed = line("Beta", "2026-12-08T09:00:00", "2026-12-08T11:00:00");
     const std::string at11 = at("2026-12-08T11:00:00").to_readable_datetime_string();
 
-    zov_result r = zov({"login", "Zeta"});  // already running: nothing changes
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Beta working since 09:00 (2.0h), today 2.0h\n");
+    zov_result r = zov({"login", "Zeta"});  // another task runs: refused, nothing changes
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "zov: Beta is running since 09:00; to switch to Zeta: zov next Zeta\n");
+    EXPECT_EQ(read_file(hours_path()), base);
+    for (const char* same : {"Beta", ""}) {  // the running task itself: its state
+        r = zov({"login", same});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "Beta working since 09:00 (2.0h), today 2.0h\n");
+    }
     EXPECT_EQ(read_file(hours_path()), base);
 
     r = zov({"next", "Zeta"});
@@ -333,7 +452,7 @@ TEST_P(Cli, CorrectionPrintsTheLinesItAppends)
               stamp("08:00") + "  " + stamp("10:00") + "  2.00  Alpha\n" + stamp("10:00") + "  " + stamp("11:00")
                   + "  1.00  Gamma\n" + stamp("11:00") + "  " + stamp("12:00") + "  1.00  Beta\n");
     EXPECT_EQ(zov({"report", "2026-12-07", "2026-12-07"}).out,
-              "Alpha      2.00\nBeta       1.00\nGamma      1.00\nTotal      4.00\n");
+              "Alpha      2.00\nBeta       1.00\nGamma      1.00\n---------------\nTotal      4.00\n");
 }
 
 // A correction into the running session: the dry run shows exactly what the
@@ -353,7 +472,7 @@ TEST_P(Cli, DryRunShowsWhatTheCorrectionWrites)
     EXPECT_EQ(real.out, trial.out);
     EXPECT_EQ(read_file(hours_path()), base + "% correction begins\n" + real.out + "% correction ends\n");
     // The running session gave up the corrected half hour.
-    EXPECT_EQ(zov({"report", "2026-12-08", "2026-12-08"}).out, "Beta       1.50\nGamma      0.50\nTotal      2.00\n");
+    EXPECT_EQ(zov({"report", "2026-12-08", "2026-12-08"}).out, "Beta       1.50\nGamma      0.50\n---------------\nTotal      2.00\n");
 }
 
 // A HOURS.TSK that cannot be read gives an error, never a smaller total.
@@ -384,7 +503,7 @@ TEST_P(Cli, TablesLineUpNonAsciiNames)
     set_state("Zeta", "2026-12-07T11:00:00", false);
     const zov_result r = zov({"report", "2026-12-07", "2026-12-07"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Zeta       1.00\n" + aerger + "      1.00\n" + kanji + "       1.00\nTotal      3.00\n");
+    EXPECT_EQ(r.out, "Zeta       1.00\n" + aerger + "      1.00\n" + kanji + "       1.00\n---------------\nTotal      3.00\n");
 }
 
 // A hand-edited state file: what is clearly meant is read; what cannot be
@@ -456,7 +575,9 @@ TEST_P(Cli, StateFileIsReadLenientlyOrKeptAsideAndReported)
         std::vector<std::string> with = {"--data", missing};
         with.insert(with.end(), args.begin(), args.end());
         r = run_zov({with, GetParam(), now_clock, {"HOME=" + m_home.path()}});
-        EXPECT_EQ(r.status, 0) << (args.empty() ? "zov" : args[0]) << ": " << r.err;
+        // A folder named with --data must exist: a mistyped path is refused.
+        EXPECT_EQ(r.status, 1) << (args.empty() ? "zov" : args[0]) << ": " << r.err;
+        EXPECT_NE(r.err.find("no data folder " + missing), std::string::npos) << r.err;
         EXPECT_FALSE(exists(missing)) << (args.empty() ? "zov" : args[0]);
     }
 }
@@ -479,15 +600,26 @@ TEST_P(Cli, ErrorsSayWhatIsWrongAndChangeNothing)
         {"overlong name at log-in", {"login", std::string(70 * 1024, 'x')}, 1, "cannot be a task name"},
         {"overlong name in a correction", {"correct", std::string(70 * 1024, 'x'), "10:00", "11:00"}, 1,
          "cannot be a task name"},
-        {"bad time", {"report", "yesterday", "2026-12-07"}, 2, "not a time: \"yesterday\""},
-        {"no such date", {"report", "2026-02-29", "2026-12-07"}, 2, "not a time"},
-        {"no such hour", {"sessions", "2026-12-01", "24:00"}, 2, "not a time"},
-        {"reversed range", {"report", "2026-12-08", "2026-12-07T00:00"}, 2, "ends before it begins"},
-        {"bad time in a correction", {"correct", "K", "10:00", "11h"}, 2, "not a time"},
-        {"negative correction", {"correct", "K", "2026-12-07T10:00", "2026-12-07T09:00"}, 1, "Negative time specified"},
-        {"no such week", {"week", "2025", "53"}, 2, "has no week 53"},
-        {"not a week", {"week", "2026", "x"}, 2, "not a week"},
-        {"not a date", {"week", "soon"}, 2, "not a date"},
+        {"bad time", {"report", "soon", "2026-12-07"}, 1, "FROM \"soon\" is not a time"},
+        {"no such date", {"report", "2026-02-29", "2026-12-07"}, 1, "FROM \"2026-02-29\" is not a time"},
+        {"no such day of February", {"report", "2026-02-30", "2026-12-07"}, 1, "FROM \"2026-02-30\" is not a time"},
+        {"no such hour", {"sessions", "2026-12-01", "24:00"}, 1, "UNTIL \"24:00\" is not a time"},
+        {"hour 25", {"report", "25:00", "today"}, 1, "FROM \"25:00\" is not a time"},
+        {"reversed range", {"report", "2026-12-08", "2026-12-07T00:00"}, 1,
+         "until (2026-12-07T00:00) is before from (2026-12-08)"},
+        {"reversed days", {"report", "2026-12-08", "2026-12-07"}, 1, "until (2026-12-07) is before from (2026-12-08)"},
+        {"an instant alone is no range", {"report", "10:00"}, 1, "FROM \"10:00\" is one instant"},
+        {"bad time in a correction", {"correct", "K", "10:00", "11h"}, 1, "UNTIL \"11h\" is not a time"},
+        {"negative correction", {"correct", "K", "17:30", "08:45"}, 1, "until (08:45) is before from (17:30)"},
+        {"no such week", {"week", "2025", "53"}, 1, "WEEK 53: the year 2025 has no week 53"},
+        {"week 54", {"week", "2026", "54"}, 1, "WEEK \"54\" is not a week"},
+        {"not a week", {"week", "2026", "x"}, 1, "WEEK \"x\" is not a week"},
+        {"not a year", {"week", "20x6", "5"}, 1, "YEAR \"20x6\" is not a year"},
+        {"not a date", {"week", "soon"}, 1, "DATE \"soon\" is not a time"},
+        {"another task running", {"login", "Zeta"}, 1, "Beta is running since 09:00; to switch to Zeta: zov next Zeta"},
+        {"no-break space in a name", {"next", "a\xc2\xa0" "b"}, 1, "cannot be a task name"},
+        {"ideographic space in a name", {"login", "a\xe3\x80\x80" "b"}, 1, "cannot be a task name"},
+        {"thin space in a name", {"correct", "a\xe2\x80\x89" "b", "10:00", "11:00"}, 1, "cannot be a task name"},
         {"too many week arguments", {"week", "1", "2", "3"}, 2, "3"},
     };
     const auto before = snapshot(m_dir);
@@ -503,6 +635,30 @@ TEST_P(Cli, ErrorsSayWhatIsWrongAndChangeNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Zones, Cli, ::testing::ValuesIn(test_zones), zone_name);
+
+// Another program holding the lock: a change waits the documented five
+// seconds once (not once more for the start-up's repair) and says why it
+// gave up; the files stay as they were.
+TEST(CliLock, HeldLockIsNamedAndWaitedForOnce)
+{
+    TempDir home;
+    const std::string dir = home.path();
+    write_file(dir + "HOURS.TSK", "% task hours t1 t2\n");
+    write_file(dir + "CURRENT.TSK", "K " + at("2026-12-08T09:00:00").to_readable_datetime_string() + " ACTIVE\n");
+    const int fd = ::open((dir + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+    const auto before = snapshot(dir);
+    const auto start = std::chrono::steady_clock::now();
+    const zov_result r = run_zov({{"--data", dir, "next", "L"}, "UTC", "", {}});
+    const double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ::close(fd);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "zov: another ZOV program is changing the records; try again\n");
+    EXPECT_EQ(snapshot(dir), before);
+    EXPECT_GE(waited, 4.9);
+    EXPECT_LT(waited, 9.0) << "waited twice";
+}
 
 // Days of 23 and 25 hours: a day's report and the times typed for it follow
 // that day's own offsets.
@@ -551,6 +707,36 @@ TEST(CliDataFolder, FoundAsTheTrayFindsIt)
     EXPECT_TRUE(exists(home.path() + "h2/.local/share/Zovaro/CURRENT.TSK"));
 }
 
+// A folder named with --data must be there: a mistyped path is refused, not
+// made. The default folder is made by the first change; a question before
+// that answers from no records and makes nothing.
+TEST(CliDataFolder, OnlyAChangeMakesTheDefaultFolder)
+{
+    TempDir home;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--data", home.path() + "typo", "login", "K"},
+          std::vector<std::string>{"--data", home.path() + "typo", "status"}}) {
+        const zov_result r = run_zov({args, "UTC", "", {"HOME=" + home.path()}});
+        EXPECT_EQ(r.status, 1) << args[2];
+        EXPECT_EQ(r.err, "zov: no data folder " + home.path() + "typo (--data names a folder that exists)\n");
+        EXPECT_FALSE(exists(home.path() + "typo"));
+    }
+    const std::string dir = home.path() + ".local/share/Zovaro";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"status"}, std::vector<std::string>{"week", "--json"},
+          std::vector<std::string>{"report", "today"}, std::vector<std::string>{"tasks"},
+          std::vector<std::string>{"correct", "K", "09:00", "10:00", "--dry-run"}}) {
+        const zov_result r = run_zov({args, "UTC", "2026-12-08 11:00:00", {"HOME=" + home.path()}});
+        EXPECT_EQ(r.status, 0) << args[0] << ": " << r.err;
+        EXPECT_FALSE(exists(dir)) << args[0];
+    }
+    EXPECT_EQ(run_zov({{"report", "today"}, "UTC", "2026-12-08 11:00:00", {"HOME=" + home.path()}}).out,
+              "Total      0.00\n");
+    const zov_result r = run_zov({{"login", "K"}, "UTC", "2026-12-08 11:00:00", {"HOME=" + home.path()}});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(exists(dir + "/CURRENT.TSK"));
+}
+
 TEST(CliDataFolder, NoHomeFolderIsAnError)
 {
     if (::geteuid() != 0)
@@ -569,10 +755,12 @@ TEST(CliDataFolder, FolderThatCannotBeMadeOrWritten)
 {
     TempDir home;
     write_file(home.file("plain"), "a file, not a folder\n");
-    zov_result r = run_zov({{"--data", home.file("plain") + "/data", "login", "K"}, "UTC", "", {}});
+    zov_result r = run_zov({{"login", "K"}, "UTC", "", {"HOME=" + home.file("plain")}});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("cannot create the data folder " + home.file("plain") + "/data/"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("cannot create the data folder " + home.file("plain") + "/.local/share/Zovaro/"),
+              std::string::npos)
+        << r.err;
 
     // A full disk: every write fails, whoever runs the program.
     const std::string dir = home.path() + "data/";
@@ -641,13 +829,59 @@ TEST(CliCompletion, SubCommandsOptionsAndRecentTasks)
         zov_run run{{}, "UTC", "2026-12-08 11:00:00", {}};
         return run_bash(run, script);
     };
-    EXPECT_EQ(complete("zov ''"), "--data\n--help\ncorrect\nlogin\nlogout\nnext\nreport\nsessions\nstatus\ntasks\ntoday\nweek\n");
+    EXPECT_EQ(complete("zov ''"), "--data\n--help\ncancel\ncorrect\nexport\nimport\nlogin\nlogout\nnext\nreport\nsessions\nstatus\n"
+                                  "tasks\ntoday\nundo\nweek\n");
     EXPECT_EQ(complete("zov lo"), "login\nlogout\n");
     EXPECT_EQ(complete("zov week --"), "--csv\n--data\n--help\n--json\n--svg\n--tsv\n");
     EXPECT_EQ(complete("zov report 2026-12-01 2026-12-31 --by m"), "month\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' next ''"), "Review\nWriting\n");
     EXPECT_EQ(complete("zov --data '" + dir + "' login W"), "Writing\n");
-    EXPECT_EQ(complete("zov --data '" + dir + "' correct Writing ''"), "\n");
+    EXPECT_EQ(complete("zov --data '" + dir + "' correct Writing t"), "thismonth\nthisweek\nthisyear\nthursday\ntoday\ntuesday\n");
+    EXPECT_EQ(complete("zov week last"), "lastmonth\nlastweek\n");
+    EXPECT_EQ(complete("zov report -"), "--by\n--csv\n--data\n--help\n--json\n--svg\n");
+    EXPECT_EQ(complete("zov report -3"), "\n");  // -3d is typed, not completed
+}
+
+// Task names are data: completing one never runs what it holds, and what is
+// completed is the name exactly, once the shell reads it back.
+TEST(CliCompletion, TaskNamesAreNeverEvaluated)
+{
+    TzGuard tz("UTC");
+    TempDir home;
+    const std::string dir = home.path();
+    const std::string marker = dir + "ran";
+    const std::vector<std::string> names = {"Ticket-$(touch${IFS}" + marker + ")", "Ticket-`touch${IFS}" + marker + "`",
+                                            "it's", "say\"hi\"", "Ticket-*", "Ticket-${HOME}"};
+    std::string lines = "% task hours t1 t2\n";
+    int hour = 0;
+    for (const std::string& name : names) {
+        const std::string from = "2026-12-07T0" + std::to_string(hour++) + ":00:00";
+        lines += zovSession(name, at(from), at(from.substr(0, 14) + "30:00")).to_file_string() + "\n";
+    }
+    write_file(dir + "HOURS.TSK", lines);
+    write_file(dir + "CURRENT.TSK", "x " + at("2026-12-07T10:00:00").to_readable_datetime_string() + " INACTIVE\n");
+    std::string program_dir = ZOV_PROGRAM;
+    program_dir.erase(program_dir.rfind('/'));
+    for (const char* typed : {"''", "T", "Ticket-", "\\'it", "\\'say"}) {
+        // Each reply read back as the shell reads a command line.
+        const std::string script = "PATH='" + program_dir + "':$PATH; . '" ZOV_COMPLETION "'; "
+                                   "COMP_WORDS=(zov --data '" + dir + "' next " + typed + "); COMP_CWORD=4; _zov; "
+                                   "for r in \"${COMPREPLY[@]}\"; do eval \"set -- $r\"; printf '%s\\n' \"$1\"; done | sort";
+        const std::string out = run_bash({{}, "UTC", "2026-12-08 11:00:00", {}}, script);
+        EXPECT_FALSE(exists(marker)) << typed;
+        std::string expected;
+        std::vector<std::string> sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        std::string prefix = typed;
+        if (prefix == "''")
+            prefix.clear();
+        if (prefix.rfind("\\'", 0) == 0)
+            prefix = prefix.substr(2);
+        for (const std::string& name : sorted)
+            if (name.rfind(prefix, 0) == 0)
+                expected += name + "\n";
+        EXPECT_EQ(out, expected) << typed;
+    }
 }
 
 // The tray (the kernel in a process of its own) and zov switching tasks on one

@@ -20,6 +20,7 @@
 #include "wxNotebookAuto.h"
 #include "zovTaskBarDialog.h"
 #include "zovTaskBarIcon.h"
+#include "zovTrayMenu.h"
 #include "zovTrayRules.h"
 
 using zovgui::AppTest;
@@ -222,12 +223,13 @@ TEST_F(AppTest, the_current_page_timer_runs_only_while_its_tab_is_selected)
 TEST_F(AppTest, the_menu_offers_open_and_exit)
 {
     wxMenu* menu = App().GetIcon()->CreatePopupMenu();
-    ASSERT_EQ(5u, menu->GetMenuItemCount());
+    ASSERT_EQ(6u, menu->GetMenuItemCount());
     EXPECT_EQ("&Open ZOV", menu->FindItemByPosition(1)->GetItemLabel());
     EXPECT_EQ(zovTaskBarIcon::ID_MENU_OPEN, menu->FindItemByPosition(1)->GetId());
-    EXPECT_TRUE(menu->FindItemByPosition(3)->IsSeparator());
-    EXPECT_EQ("E&xit", menu->FindItemByPosition(4)->GetItemLabel());
-    EXPECT_EQ(zovTaskBarIcon::ID_MENU_EXIT, menu->FindItemByPosition(4)->GetId());
+    EXPECT_EQ(zovTrayMenu::ID_MENU_UNDO, menu->FindItemByPosition(3)->GetId());
+    EXPECT_TRUE(menu->FindItemByPosition(4)->IsSeparator());
+    EXPECT_EQ("E&xit", menu->FindItemByPosition(5)->GetItemLabel());
+    EXPECT_EQ(zovTaskBarIcon::ID_MENU_EXIT, menu->FindItemByPosition(5)->GetId());
     delete menu;
 }
 

@@ -234,7 +234,7 @@ try:
 
     root = layout()
     top = labels(root)
-    if top != ["Sleeping", "_Open ZOV", "_Switch to", "-", "E_xit"]:
+    if top != ["Sleeping", "_Open ZOV", "_Switch to", "Undo", "-", "E_xit"]:
         fail("menu %r" % top)
     if entries(root)[0][1].get("enabled", True):
         fail("the running line is clickable")

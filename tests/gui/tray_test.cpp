@@ -264,7 +264,7 @@ TEST_F(TrayMenuTest, the_x11_menu_has_the_state_open_the_recent_tasks_and_exit)
     ASSERT_TRUE(App().GetKernel()->login("Beta"));
     m_clock.advance(90 * 60);
     std::unique_ptr<wxMenu> menu(App().GetIcon()->CreatePopupMenu());
-    ASSERT_EQ(5u, menu->GetMenuItemCount());
+    ASSERT_EQ(6u, menu->GetMenuItemCount());
     const wxMenuItem* status = menu->FindItemByPosition(0);
     EXPECT_EQ("Beta - Working 1.5h", status->GetItemLabel());
     EXPECT_FALSE(status->IsEnabled());
@@ -277,9 +277,11 @@ TEST_F(TrayMenuTest, the_x11_menu_has_the_state_open_the_recent_tasks_and_exit)
     for (const wxMenuItem* item : sub->GetSubMenu()->GetMenuItems())
         tasks.push_back(item->GetItemLabel());
     EXPECT_EQ((std::vector<wxString>{"Gamma", "Alpha"}), tasks);
-    EXPECT_TRUE(menu->FindItemByPosition(3)->IsSeparator());
-    EXPECT_EQ("E&xit", menu->FindItemByPosition(4)->GetItemLabel());
-    EXPECT_EQ(zovTaskBarIcon::ID_MENU_EXIT, menu->FindItemByPosition(4)->GetId());
+    EXPECT_EQ("Undo log-in to Beta", menu->FindItemByPosition(3)->GetItemLabel());
+    EXPECT_TRUE(menu->FindItemByPosition(3)->IsEnabled());
+    EXPECT_TRUE(menu->FindItemByPosition(4)->IsSeparator());
+    EXPECT_EQ("E&xit", menu->FindItemByPosition(5)->GetItemLabel());
+    EXPECT_EQ(zovTaskBarIcon::ID_MENU_EXIT, menu->FindItemByPosition(5)->GetId());
 
     // A click on "Alpha" switches: Beta's session is written, Alpha runs.
     m_clock.advance(30 * 60);
@@ -295,6 +297,40 @@ TEST_F(TrayMenuTest, the_x11_menu_has_the_state_open_the_recent_tasks_and_exit)
     // The icon follows in the same step.
     EXPECT_EQ("Alpha - Working 0.0h", App().GetIcon()->GetTooltip());
     EXPECT_TRUE(App().GetIcon()->ShowsWorking());
+}
+
+// "Undo <what>" takes back the last change, whichever program made it, and
+// then offers the change before; with nothing recorded it is disabled.
+TEST_F(TrayMenuTest, undo_takes_back_the_last_change)
+{
+    std::unique_ptr<wxMenu> menu(App().GetIcon()->CreatePopupMenu());
+    EXPECT_EQ("Undo", menu->FindItemByPosition(3)->GetItemLabel());
+    EXPECT_FALSE(menu->FindItemByPosition(3)->IsEnabled());
+
+    const std::string state = zovtest::read_file(m_home->data_dir() + "CURRENT.TSK");
+    ASSERT_TRUE(App().GetKernel()->login("Beta"));
+    m_clock.advance(60 * 60);
+    ASSERT_TRUE(App().GetKernel()->next("Gamma"));
+    const std::string hours = zovtest::read_file(m_home->data_dir() + "HOURS.TSK");
+    menu.reset(App().GetIcon()->CreatePopupMenu());
+    EXPECT_EQ("Undo switch to Gamma", menu->FindItemByPosition(3)->GetItemLabel());
+    wxCommandEvent undo(wxEVT_MENU, zovTrayMenu::ID_MENU_UNDO);
+    App().GetIcon()->ProcessEvent(undo);
+    // Beta runs again since its log-in; its closed session is cancelled by
+    // an appended reversed line, nothing rewritten.
+    const std::vector<std::string> current = zovgui::data_lines(m_home->data_dir() + "CURRENT.TSK");
+    ASSERT_EQ(1u, current.size());
+    EXPECT_EQ(0u, current[0].rfind("Beta 2026-03-13T08:00:00", 0)) << current[0];
+    const std::string after = zovtest::read_file(m_home->data_dir() + "HOURS.TSK");
+    EXPECT_EQ(0u, after.rfind(hours, 0));
+    EXPECT_EQ("Beta - Working 1.0h", App().GetIcon()->GetTooltip());
+
+    menu.reset(App().GetIcon()->CreatePopupMenu());
+    EXPECT_EQ("Undo log-in to Beta", menu->FindItemByPosition(3)->GetItemLabel());
+    App().GetIcon()->ProcessEvent(undo);
+    EXPECT_EQ(state, zovtest::read_file(m_home->data_dir() + "CURRENT.TSK"));
+    menu.reset(App().GetIcon()->CreatePopupMenu());
+    EXPECT_FALSE(menu->FindItemByPosition(3)->IsEnabled());
 }
 
 TEST_F(TrayMenuTest, a_switch_refreshes_the_open_page_and_a_refused_one_says_so)

@@ -9,6 +9,7 @@
 //   session TASK FROM UNTIL    enter a correction
 //   active TASK FROM UNTIL     the same, the task running on afterwards
 //   cancel FROM UNTIL          cancel what is recorded in the span
+//   undo                       take back the last change
 //
 // The settings file is ZOV_TEST_SETTINGS when set (else none: the defaults).
 //   hours FROM UNTIL           print "task hours" per task, net over the range
@@ -77,6 +78,9 @@ int main(int argc, char** argv)
             return 2;
         zovSinkHours out;
         ok = kernel.cancel(from, until, out);
+    } else if (op == "undo" && argc == 3) {
+        zovUndoPlan plan;
+        ok = kernel.undo(false, plan);
     } else if (op == "hours" && argc == 5) {
         vu_datetime from, until;
         if (!parse(argv[3], from) || !parse(argv[4], until))

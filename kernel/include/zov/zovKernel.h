@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include <zov/zovCurrent.h>
+#include <zov/zovJournal.h>
 #include <zov/zovLoginOut.h>
 #include <zov/zovRules.h>
 #include <zov/zovSession.h>
@@ -11,6 +13,8 @@
 #include <zov/zovSinkHours.h>
 
 class zovTimeSheet;
+struct zovImportPlan;
+struct zovUndoPlan;
 
 // State and log as one moment: what CURRENT.TSK said while HOURS.TSK was read,
 // with no change by any program in between, and the instant it was taken.
@@ -88,11 +92,16 @@ public:
     // Begins recording `task` (empty: the remembered task) at now. Active
     // already: nothing is written, true. Writes LOGINOUT.TSK "LOGIN", then
     // CURRENT.TSK.
-    bool login(const std::string& task);
+    // With `at` (set), as of that instant: not after now, not before the
+    // state's last change; `bad_range` otherwise.
+    bool login(const std::string& task, const vu_datetime& at = vu_datetime());
     // Active: closes the running session at now (HOURS.TSK) and runs `task`
     // from then (CURRENT.TSK); the same task: nothing. Inactive: remembers
     // `task` for the next log-in (CURRENT.TSK) and writes no session.
-    bool next(const std::string& task);
+    // With `at` (set), as of that instant: not after now, not before the
+    // running session's begin; `bad_range` otherwise, and `changed` when
+    // nothing runs.
+    bool next(const std::string& task, const vu_datetime& at = vu_datetime());
     // Closes the running session at now: LOGINOUT.TSK "LOGOUT", HOURS.TSK,
     // CURRENT.TSK. Inactive: nothing, true.
     bool logout();
@@ -128,7 +137,23 @@ public:
     // The same with nothing in its place: the recorded time within the span
     // (and the running session's part of it) is cancelled. For time that was
     // recorded while nobody worked.
-    bool cancel(const vu_datetime& from, const vu_datetime& until, zovSinkHours& out);
+    bool cancel(const vu_datetime& from, const vu_datetime& until, zovSinkHours& out, bool dry_run = false);
+
+    // Adds sessions from another program's records, in one append: those
+    // already recorded are skipped (a repeated import adds nothing), those
+    // overlapping recorded time are left out, or with replace corrected in
+    // like a correction. With dry_run only the plan is made.
+    bool import_sessions(const std::vector<zovSession>& sessions, bool replace, bool dry_run, zovImportPlan& plan);
+
+    // The change the next undo takes back ("switch to Review"); empty when
+    // there is none.
+    std::string undo_what() const;
+    // Takes back the last change not taken back yet, made by any program:
+    // appends its lines reversed to HOURS.TSK and restores CURRENT.TSK as it
+    // was before, never rewriting; itself recorded, so that the next undo
+    // takes back the change before. Refused (`changed`) when the files no
+    // longer match the record. With dry_run only the plan is made.
+    bool undo(bool dry_run, zovUndoPlan& plan);
 
     // The away answers. "Log out at <from>": the session asked about ends
     // where the absence began; when the daily log-out closed it inside the
@@ -186,12 +211,25 @@ private:
     // it was due and could not be written.
     bool make_up_logout(const vu_datetime& at, bool& done);
     // Logs out at end (already checked), under the lock.
-    bool logout_locked(const vu_datetime& end);
+    bool logout_locked(const vu_datetime& end, const std::string& what);
     // Cancels what is recorded in [lo, hi] and appends session, if any;
     // under the lock.
+    // `what` names the change in the record of changes.
     bool correct_locked(const vu_datetime& lo, const vu_datetime& hi, const zovSession* session,
-                        bool keep_active, bool dry_run, zovSinkHours& out);
+                        bool keep_active, bool dry_run, zovSinkHours& out, const std::string& what);
     bool check_span(const vu_datetime& lo, const vu_datetime& hi, const vu_datetime& now);
+    // The lock wait that set_lock_wait gave.
+    static int wait_ms();
+    // The files' extent and the state before a change, for its record.
+    struct change_mark
+    {
+        std::int64_t hours = -1;
+        std::int64_t loginout = -1;
+        zovJournal::state state;
+    };
+    change_mark mark() const;
+    // Records the change made since `before` as one entry of JOURNAL.TSK.
+    void record(const change_mark& before, const std::string& what);
 
     std::string m_dir;
     std::string m_settings_file;
