@@ -2,19 +2,11 @@
 
 #include "Ics.h"
 
+#include <zov/zovTimeText.h>
+
 namespace zovcli {
 
 namespace {
-
-std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
 
 struct token
 {
@@ -72,7 +64,7 @@ bool timew_time(const std::string& text, std::int64_t& seconds)
     }
     if (f[1] < 1 || f[1] > 12 || f[2] < 1 || f[2] > 31 || f[3] > 23 || f[4] > 59 || f[5] > 60)
         return false;
-    seconds = days_from_civil(f[0], static_cast<unsigned>(f[1]), static_cast<unsigned>(f[2])) * 86400
+    seconds = zov::days_from_civil(f[0], static_cast<unsigned>(f[1]), static_cast<unsigned>(f[2])) * 86400
               + f[3] * 3600 + f[4] * 60 + f[5];
     return true;
 }

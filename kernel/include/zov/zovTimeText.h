@@ -1,11 +1,16 @@
 #pragma once
 // Times as people type them on a command line.
 
+#include <cstdint>
 #include <string>
 
 #include <vu_utils/vu_datetime.h>
 
 namespace zov {
+
+// Days from 1970-01-01 to the civil date (proleptic Gregorian), for times
+// read field by field in UTC.
+std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d);
 
 // Reads one of:
 //   2026-12-10T08:30[:15]Z, ...+01:00, ...+0100, ...-05   an instant with its offset
